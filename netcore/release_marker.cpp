@@ -1,0 +1,3 @@
+#include "netcore/netcore.h"
+
+extern "C" void netcore_Release_980123() {}

@@ -1,0 +1,12 @@
+#pragma once
+// The platform layer: the class library's types, strings, arrays, files,
+// archive, exceptions and run-time classes, implemented on POSIX and the
+// C++ standard library.
+#include "platform/types.h"
+#include "platform/cstring.h"
+#include "platform/object.h"
+#include "platform/exceptions.h"
+#include "platform/file.h"
+#include "platform/mem_file.h"
+#include "platform/archive.h"
+#include "platform/arrays.h"

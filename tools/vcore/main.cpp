@@ -1,0 +1,7 @@
+// vcore: the security library from a shell.
+#include "common/command.h"
+
+int main(int argc, char** argv)
+{
+    return runCommand("vcore", argc, argv);
+}

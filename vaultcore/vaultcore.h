@@ -1,0 +1,4 @@
+#pragma once
+// vaultcore: the whole public interface.
+#include "platform/afx.h"
+#include "vaultcore/release_marker.h"
