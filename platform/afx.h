@@ -10,3 +10,5 @@
 #include "platform/mem_file.h"
 #include "platform/archive.h"
 #include "platform/arrays.h"
+#include "platform/thread.h"
+#include "platform/window.h"

@@ -2,3 +2,8 @@
 // vaultcore: the whole public interface.
 #include "platform/afx.h"
 #include "vaultcore/release_marker.h"
+#include "vaultcore/crypto/crypto_exceptions.h"
+#include "vaultcore/crypto/progress.h"
+#include "vaultcore/crypto/digest_maker.h"
+#include "vaultcore/crypto/md5_digest_maker.h"
+#include "vaultcore/crypto/randoms_generator.h"

@@ -1,0 +1,80 @@
+#pragma once
+// Window messages with the class library's names. An HWND names a window
+// object: a message procedure with a context, owned by the thread that made
+// it. SendMessage calls the procedure at once, on the caller's thread;
+// PostMessage queues the message to the owning thread, whose pump
+// (PeekMessage/GetMessage and DispatchMessage, or CWinThread::PumpMessage)
+// later hands it to the procedure.
+#include <cstdint>
+
+#include "platform/platform_export.h"
+#include "platform/types.h"
+
+struct HWND__;
+typedef HWND__* HWND;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+
+#define MAKELPARAM(lo, hi) ((LPARAM)(DWORD)MAKELONG(lo, hi))
+
+// Message numbers used by the libraries.
+const UINT WM_NULL = 0x0000;
+const UINT WM_QUIT = 0x0012;
+const UINT WM_TIMER = 0x0113;
+const UINT WM_USER = 0x0400;
+// Progress-bar control messages.
+const UINT PBM_SETRANGE = WM_USER + 1;  // lParam: MAKELPARAM(min, max)
+const UINT PBM_SETPOS = WM_USER + 2;    // wParam: new position
+const UINT PBM_DELTAPOS = WM_USER + 3;  // wParam: advance
+const UINT PBM_SETSTEP = WM_USER + 4;   // wParam: step
+
+// PeekMessage's removal flags.
+const UINT PM_NOREMOVE = 0x0000;
+const UINT PM_REMOVE = 0x0001;
+
+// Messages a thread's queue holds at most; PostMessage fails beyond it, so a
+// producer that outruns the consumer cannot exhaust memory.
+const unsigned kMessageQueueLimit = 10000;
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+};
+
+typedef LRESULT (*WNDPROC)(HWND window, UINT message, WPARAM wParam, LPARAM lParam, void* context);
+
+// A new window object owned by the calling thread; proc receives context
+// with every message.
+PLATFORM_API HWND CreateMessageWindow(WNDPROC proc, void* context);
+// Ends a window; messages still queued for it are dropped. FALSE when the
+// handle names no window.
+PLATFORM_API BOOL DestroyWindow(HWND window);
+PLATFORM_API BOOL IsWindow(HWND window);
+// The identifier of the thread that owns the window, 0 for no window.
+PLATFORM_API DWORD GetWindowThreadProcessId(HWND window, DWORD* processId = nullptr);
+
+// Calls the window's procedure now and returns its result (0 for no window).
+PLATFORM_API LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Queues the message to the window's owning thread. FALSE when the handle
+// names no window or that queue is full.
+PLATFORM_API BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Queues a message with no window to a thread (e.g. WM_QUIT).
+PLATFORM_API BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+// Posts WM_QUIT to the calling thread.
+PLATFORM_API void PostQuitMessage(int exitCode);
+
+// Looks at the calling thread's queue without waiting: the first message for
+// window (any window when null, thread messages too) whose number lies in
+// [filterMin, filterMax] (both 0: any). TRUE and *msg filled when there is
+// one; with PM_REMOVE it leaves the queue.
+PLATFORM_API BOOL PeekMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
+// Waits for such a message and removes it; returns FALSE (0) for WM_QUIT,
+// TRUE otherwise.
+PLATFORM_API BOOL GetMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
+// Hands a message to its window's procedure; 0 for a thread message or a
+// window that is gone.
+PLATFORM_API LRESULT DispatchMessage(const MSG* msg);

@@ -1,0 +1,47 @@
+#include "vaultcore/crypto/crypto_exceptions.h"
+
+IMPLEMENT_DYNAMIC(CUnlockException, CException)
+IMPLEMENT_DYNAMIC(CKillThreadException, CException)
+
+namespace {
+CUnlockException unlockException;
+CKillThreadException killThreadException;
+}  // namespace
+
+int ThreadKillFlag = 0;
+CWinThread* ThreadToKill = nullptr;
+int ThreadCannotBeKilled = 0;
+
+CUnlockException* CUnlockException::shared()
+{
+    return &unlockException;
+}
+
+CKillThreadException* CKillThreadException::shared()
+{
+    return &killThreadException;
+}
+
+void AfxThrowUnlockException(const char*, ...)
+{
+    throw CUnlockException::shared();
+}
+
+void __checkKillThreadFlag()
+{
+    if (!__atomic_load_n(&ThreadKillFlag, __ATOMIC_RELAXED))
+        return;
+    CWinThread* target = __atomic_load_n(&ThreadToKill, __ATOMIC_RELAXED);
+    if (target && target->m_nThreadID == GetCurrentThreadId())
+        throw CKillThreadException::shared();
+}
+
+void __freshenThreadQueue()
+{
+    CWinThread* thread = AfxGetThread();
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (!thread->PumpMessage())
+            break;
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The exceptions of the cryptographic classes and the cooperative
+// cancellation of long arithmetic.
+//
+// Every RSA, padding, size and prime-search failure throws the one shared
+// CUnlockException; the message given at the throw site names the failure
+// there but is not kept. Long arithmetic runs on a host's worker thread and
+// polls __checkKillThreadFlag(): when the host sets ThreadToKill to that
+// thread's object and ThreadKillFlag non-zero, the poll throws the shared
+// CKillThreadException on that thread only. Both are thrown by pointer;
+// catchers call Delete(), which leaves the shared objects alone.
+#include "platform/afx.h"
+#include "vaultcore/vaultcore_export.h"
+
+class VAULTCORE_API CUnlockException : public CException {
+    DECLARE_DYNAMIC(CUnlockException)
+public:
+    CUnlockException() : CException(FALSE) {}
+    // The one object every unlock-class failure throws.
+    static CUnlockException* shared();
+};
+
+class VAULTCORE_API CKillThreadException : public CException {
+    DECLARE_DYNAMIC(CKillThreadException)
+public:
+    CKillThreadException() : CException(FALSE) {}
+    // The one object every cancellation throws.
+    static CKillThreadException* shared();
+};
+
+// Formats the failure's message (not kept) and throws the shared
+// CUnlockException.
+[[noreturn]] VAULTCORE_API void AfxThrowUnlockException(const char* format, ...)
+    __attribute__((format(printf, 1, 2)));
+
+extern "C" {
+// Non-zero asks the thread named by ThreadToKill to stop. Set by the host
+// from any thread, without a lock.
+extern VAULTCORE_API int ThreadKillFlag;
+// The worker thread to stop (its AfxGetThread() object).
+extern VAULTCORE_API CWinThread* ThreadToKill;
+// For the host's own bookkeeping; the library does not consult it.
+extern VAULTCORE_API int ThreadCannotBeKilled;
+}
+
+// Throws the shared CKillThreadException when ThreadKillFlag is set and
+// ThreadToKill is the calling thread's object; returns at once otherwise.
+VAULTCORE_API void __checkKillThreadFlag();
+
+// Lets the calling thread's pump process the window messages waiting for
+// it; returns when the queue is empty or the pump meets WM_QUIT.
+VAULTCORE_API void __freshenThreadQueue();
+
+// The poll for inner loops: reads the flag only, and leaves the thread
+// comparison to __checkKillThreadFlag when the flag is set.
+inline void vcPollKillThreadFlag()
+{
+    if (__atomic_load_n(&ThreadKillFlag, __ATOMIC_RELAXED))
+        __checkKillThreadFlag();
+}

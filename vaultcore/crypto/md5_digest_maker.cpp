@@ -1,0 +1,195 @@
+#include "vaultcore/crypto/md5_digest_maker.h"
+
+#include <cstring>
+
+namespace {
+inline uint32_t load32le(const unsigned char* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline uint32_t rotl(uint32_t x, int s)
+{
+    return (x << s) | (x >> (32 - s));
+}
+
+// The four round functions of RFC 1321, section 3.4, in forms that need
+// fewer operations but give the same values.
+#define MD5_F(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
+#define MD5_G(x, y, z) ((y) ^ ((z) & ((x) ^ (y))))
+#define MD5_H(x, y, z) ((x) ^ (y) ^ (z))
+#define MD5_I(x, y, z) ((y) ^ ((x) | ~(z)))
+#define MD5_STEP(f, a, b, c, d, x, t, s) \
+    a += f(b, c, d) + (x) + (t);        \
+    a = rotl(a, s) + b;
+
+void md5Compress(uint32_t state[4], const unsigned char* block)
+{
+    uint32_t x[16];
+    for (int i = 0; i < 16; ++i)
+        x[i] = load32le(block + 4 * i);
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+
+    MD5_STEP(MD5_F, a, b, c, d, x[0], 0xd76aa478, 7)
+    MD5_STEP(MD5_F, d, a, b, c, x[1], 0xe8c7b756, 12)
+    MD5_STEP(MD5_F, c, d, a, b, x[2], 0x242070db, 17)
+    MD5_STEP(MD5_F, b, c, d, a, x[3], 0xc1bdceee, 22)
+    MD5_STEP(MD5_F, a, b, c, d, x[4], 0xf57c0faf, 7)
+    MD5_STEP(MD5_F, d, a, b, c, x[5], 0x4787c62a, 12)
+    MD5_STEP(MD5_F, c, d, a, b, x[6], 0xa8304613, 17)
+    MD5_STEP(MD5_F, b, c, d, a, x[7], 0xfd469501, 22)
+    MD5_STEP(MD5_F, a, b, c, d, x[8], 0x698098d8, 7)
+    MD5_STEP(MD5_F, d, a, b, c, x[9], 0x8b44f7af, 12)
+    MD5_STEP(MD5_F, c, d, a, b, x[10], 0xffff5bb1, 17)
+    MD5_STEP(MD5_F, b, c, d, a, x[11], 0x895cd7be, 22)
+    MD5_STEP(MD5_F, a, b, c, d, x[12], 0x6b901122, 7)
+    MD5_STEP(MD5_F, d, a, b, c, x[13], 0xfd987193, 12)
+    MD5_STEP(MD5_F, c, d, a, b, x[14], 0xa679438e, 17)
+    MD5_STEP(MD5_F, b, c, d, a, x[15], 0x49b40821, 22)
+
+    MD5_STEP(MD5_G, a, b, c, d, x[1], 0xf61e2562, 5)
+    MD5_STEP(MD5_G, d, a, b, c, x[6], 0xc040b340, 9)
+    MD5_STEP(MD5_G, c, d, a, b, x[11], 0x265e5a51, 14)
+    MD5_STEP(MD5_G, b, c, d, a, x[0], 0xe9b6c7aa, 20)
+    MD5_STEP(MD5_G, a, b, c, d, x[5], 0xd62f105d, 5)
+    MD5_STEP(MD5_G, d, a, b, c, x[10], 0x02441453, 9)
+    MD5_STEP(MD5_G, c, d, a, b, x[15], 0xd8a1e681, 14)
+    MD5_STEP(MD5_G, b, c, d, a, x[4], 0xe7d3fbc8, 20)
+    MD5_STEP(MD5_G, a, b, c, d, x[9], 0x21e1cde6, 5)
+    MD5_STEP(MD5_G, d, a, b, c, x[14], 0xc33707d6, 9)
+    MD5_STEP(MD5_G, c, d, a, b, x[3], 0xf4d50d87, 14)
+    MD5_STEP(MD5_G, b, c, d, a, x[8], 0x455a14ed, 20)
+    MD5_STEP(MD5_G, a, b, c, d, x[13], 0xa9e3e905, 5)
+    MD5_STEP(MD5_G, d, a, b, c, x[2], 0xfcefa3f8, 9)
+    MD5_STEP(MD5_G, c, d, a, b, x[7], 0x676f02d9, 14)
+    MD5_STEP(MD5_G, b, c, d, a, x[12], 0x8d2a4c8a, 20)
+
+    MD5_STEP(MD5_H, a, b, c, d, x[5], 0xfffa3942, 4)
+    MD5_STEP(MD5_H, d, a, b, c, x[8], 0x8771f681, 11)
+    MD5_STEP(MD5_H, c, d, a, b, x[11], 0x6d9d6122, 16)
+    MD5_STEP(MD5_H, b, c, d, a, x[14], 0xfde5380c, 23)
+    MD5_STEP(MD5_H, a, b, c, d, x[1], 0xa4beea44, 4)
+    MD5_STEP(MD5_H, d, a, b, c, x[4], 0x4bdecfa9, 11)
+    MD5_STEP(MD5_H, c, d, a, b, x[7], 0xf6bb4b60, 16)
+    MD5_STEP(MD5_H, b, c, d, a, x[10], 0xbebfbc70, 23)
+    MD5_STEP(MD5_H, a, b, c, d, x[13], 0x289b7ec6, 4)
+    MD5_STEP(MD5_H, d, a, b, c, x[0], 0xeaa127fa, 11)
+    MD5_STEP(MD5_H, c, d, a, b, x[3], 0xd4ef3085, 16)
+    MD5_STEP(MD5_H, b, c, d, a, x[6], 0x04881d05, 23)
+    MD5_STEP(MD5_H, a, b, c, d, x[9], 0xd9d4d039, 4)
+    MD5_STEP(MD5_H, d, a, b, c, x[12], 0xe6db99e5, 11)
+    MD5_STEP(MD5_H, c, d, a, b, x[15], 0x1fa27cf8, 16)
+    MD5_STEP(MD5_H, b, c, d, a, x[2], 0xc4ac5665, 23)
+
+    MD5_STEP(MD5_I, a, b, c, d, x[0], 0xf4292244, 6)
+    MD5_STEP(MD5_I, d, a, b, c, x[7], 0x432aff97, 10)
+    MD5_STEP(MD5_I, c, d, a, b, x[14], 0xab9423a7, 15)
+    MD5_STEP(MD5_I, b, c, d, a, x[5], 0xfc93a039, 21)
+    MD5_STEP(MD5_I, a, b, c, d, x[12], 0x655b59c3, 6)
+    MD5_STEP(MD5_I, d, a, b, c, x[3], 0x8f0ccc92, 10)
+    MD5_STEP(MD5_I, c, d, a, b, x[10], 0xffeff47d, 15)
+    MD5_STEP(MD5_I, b, c, d, a, x[1], 0x85845dd1, 21)
+    MD5_STEP(MD5_I, a, b, c, d, x[8], 0x6fa87e4f, 6)
+    MD5_STEP(MD5_I, d, a, b, c, x[15], 0xfe2ce6e0, 10)
+    MD5_STEP(MD5_I, c, d, a, b, x[6], 0xa3014314, 15)
+    MD5_STEP(MD5_I, b, c, d, a, x[13], 0x4e0811a1, 21)
+    MD5_STEP(MD5_I, a, b, c, d, x[4], 0xf7537e82, 6)
+    MD5_STEP(MD5_I, d, a, b, c, x[11], 0xbd3af235, 10)
+    MD5_STEP(MD5_I, c, d, a, b, x[2], 0x2ad7d2bb, 15)
+    MD5_STEP(MD5_I, b, c, d, a, x[9], 0xeb86d391, 21)
+
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+}
+}  // namespace
+
+CMD5DigestMaker::CMD5DigestMaker() : CDigestMaker(m_block, 64)
+{
+    ResetContext();
+}
+
+CMD5DigestMaker::CMD5DigestMaker(const CMD5DigestMaker& other) : CDigestMaker(other, m_block)
+{
+    std::memcpy(m_state, other.m_state, sizeof m_state);
+    std::memcpy(m_count, other.m_count, sizeof m_count);
+    std::memcpy(m_block, other.m_block, sizeof m_block);
+}
+
+CMD5DigestMaker& CMD5DigestMaker::operator=(const CMD5DigestMaker& other)
+{
+    CDigestMaker::operator=(other);
+    std::memcpy(m_state, other.m_state, sizeof m_state);
+    std::memcpy(m_count, other.m_count, sizeof m_count);
+    std::memcpy(m_block, other.m_block, sizeof m_block);
+    return *this;
+}
+
+void CMD5DigestMaker::ResetContext()
+{
+    m_state[0] = 0x67452301;
+    m_state[1] = 0xefcdab89;
+    m_state[2] = 0x98badcfe;
+    m_state[3] = 0x10325476;
+    m_count[0] = m_count[1] = 0;
+    std::memset(m_block, 0, sizeof m_block);
+    m_nBuffered = 0;
+}
+
+void CMD5DigestMaker::GetCurrentDigest(unsigned char* out) const
+{
+    for (int i = 0; i < 4; ++i) {
+        out[4 * i] = (unsigned char)m_state[i];
+        out[4 * i + 1] = (unsigned char)(m_state[i] >> 8);
+        out[4 * i + 2] = (unsigned char)(m_state[i] >> 16);
+        out[4 * i + 3] = (unsigned char)(m_state[i] >> 24);
+    }
+}
+
+void CMD5DigestMaker::UpdateDigest(const unsigned char* block)
+{
+    md5Compress(m_state, block);
+}
+
+void CMD5DigestMaker::UpdateTotalLength(int n)
+{
+    uint64_t bits = ((uint64_t)m_count[1] << 32 | m_count[0]) + (uint64_t)(uint32_t)n * 8;
+    m_count[0] = (uint32_t)bits;
+    m_count[1] = (uint32_t)(bits >> 32);
+}
+
+void CMD5DigestMaker::UpdateLastBytes()
+{
+    unsigned char pad[72] = {0x80};
+    int padLength = 64 - m_nBuffered - 8;
+    if (padLength < 1)
+        padLength += 64;
+    unsigned char length[8];
+    for (int i = 0; i < 4; ++i) {
+        length[i] = (unsigned char)(m_count[0] >> (8 * i));
+        length[4 + i] = (unsigned char)(m_count[1] >> (8 * i));
+    }
+    UpdateBlock(pad, padLength, nullptr, 0, 0);
+    UpdateBlock(length, 8, nullptr, 0, 0);
+}
+
+void AfxMakeMD5DigestOnData(const unsigned char* p, int n, unsigned char* out)
+{
+    CMD5DigestMaker md5;
+    md5.UpdateBlock(p, n, nullptr, 1, 1);
+    md5.GetCurrentDigest(out);
+}
+
+CString Name2UniqueID(const char* s, int n)
+{
+    unsigned char digest[16];
+    AfxMakeMD5DigestOnData((const unsigned char*)s, s ? (int)std::strlen(s) : 0, digest);
+    if (n < 0)
+        n = 0;
+    if (n > 16)
+        n = 16;
+    return OctetsToHexChars(digest, n);
+}
