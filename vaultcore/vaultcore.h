@@ -7,3 +7,4 @@
 #include "vaultcore/crypto/digest_maker.h"
 #include "vaultcore/crypto/md5_digest_maker.h"
 #include "vaultcore/crypto/randoms_generator.h"
+#include "vaultcore/crypto/huge_digit.h"
