@@ -5,6 +5,8 @@
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/crypto/progress.h"
 #include "vaultcore/crypto/digest_maker.h"
+#include "vaultcore/crypto/md2_digest_maker.h"
 #include "vaultcore/crypto/md5_digest_maker.h"
+#include "vaultcore/crypto/sha1_digest_maker.h"
 #include "vaultcore/crypto/randoms_generator.h"
 #include "vaultcore/crypto/huge_digit.h"
