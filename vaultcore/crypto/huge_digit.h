@@ -61,6 +61,11 @@ public:
     // No small factor and the Fermat test passes.
     BOOL IsProbablePrime() const;
 
+    // Allows or forbids the processor's MULX/ADX instructions in modular
+    // exponentiation (both paths give the same results; tests and
+    // benchmarks compare them). Returns the old setting.
+    static BOOL AllowMulxInstructions(BOOL allow);
+
     DWORD m_digits[kCapacity];
     WORD m_length;
 };

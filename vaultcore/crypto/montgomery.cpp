@@ -2,7 +2,18 @@
 
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
+
 #include "vaultcore/crypto/crypto_exceptions.h"
+
+std::atomic<bool> g_montgomeryMulxAllowed{true};
+
+BOOL CHugeDigit::AllowMulxInstructions(BOOL allow)
+{
+    return g_montgomeryMulxAllowed.exchange(allow != FALSE);
+}
 
 namespace {
 typedef unsigned __int128 u128;
@@ -32,12 +43,35 @@ void fromLimbs(CHugeDigit& out, const uint64_t* in, int n)
     out.DoCompact();
 }
 
-// r = a * b / 2^(64n) mod m, for a, b < m; r may be a or b. FIXED is the
-// limb count when known at compile time (the loops then unroll), else 0.
-template <int FIXED>
-void montMul(uint64_t* r, const uint64_t* a, const uint64_t* b, const Modulus& mod)
+// r = t mod m for t[0..n] < 2m: one conditional subtraction.
+void finalSubtract(uint64_t* r, const uint64_t* t, const uint64_t* m, int n)
 {
-    const int n = FIXED ? FIXED : mod.n;
+    bool subtract = t[n] != 0;
+    if (!subtract) {
+        subtract = true;
+        for (int j = n - 1; j >= 0; --j) {
+            if (t[j] != m[j]) {
+                subtract = t[j] > m[j];
+                break;
+            }
+        }
+    }
+    if (subtract) {
+        uint64_t borrow = 0;
+        for (int j = 0; j < n; ++j) {
+            u128 d = (u128)t[j] - m[j] - borrow;
+            r[j] = (uint64_t)d;
+            borrow = (uint64_t)(d >> 64) & 1;
+        }
+    } else {
+        std::memcpy(r, t, (size_t)n * sizeof(uint64_t));
+    }
+}
+
+// r = a * b / 2^(64n) mod m, for a, b < m; r may be a or b.
+void montMulPortable(uint64_t* r, const uint64_t* a, const uint64_t* b, const Modulus& mod)
+{
+    const int n = mod.n;
     const uint64_t* m = mod.limbs;
     uint64_t t[kMontgomeryMaxLimbs + 2];
     std::memset(t, 0, (size_t)(n + 2) * sizeof(uint64_t));
@@ -66,43 +100,100 @@ void montMul(uint64_t* r, const uint64_t* a, const uint64_t* b, const Modulus& m
         t[n - 1] = (uint64_t)s;
         t[n] = t[n + 1] + (uint64_t)(s >> 64);
     }
-    // t < 2m: one conditional subtraction.
-    bool subtract = t[n] != 0;
-    if (!subtract) {
-        subtract = true;
-        for (int j = n - 1; j >= 0; --j) {
-            if (t[j] != m[j]) {
-                subtract = t[j] > m[j];
-                break;
-            }
-        }
-    }
-    if (subtract) {
-        uint64_t borrow = 0;
-        for (int j = 0; j < n; ++j) {
-            u128 d = (u128)t[j] - m[j] - borrow;
-            r[j] = (uint64_t)d;
-            borrow = (uint64_t)(d >> 64) & 1;
-        }
-    } else {
-        std::memcpy(r, t, (size_t)n * sizeof(uint64_t));
-    }
+    finalSubtract(r, t, m, n);
 }
+
+#if defined(__x86_64__)
+// Whether the processor has MULX (BMI2) and the two-carry additions ADCX
+// and ADOX (ADX).
+bool haveMulxAdx()
+{
+    static const bool have = [] {
+        unsigned a, b, c, d;
+        if (__get_cpuid_max(0, nullptr) < 7)
+            return false;
+        __cpuid_count(7, 0, a, b, c, d);
+        return (b & (1u << 8)) && (b & (1u << 19));
+    }();
+    return have;
+}
+
+// One row of the product: t[0..N+1] = t[0..N] + d * x[0..N-1]. Two carry
+// chains run side by side: ADOX adds the low product words, ADCX the high
+// word of the previous product. With shift set, the row also drops its
+// lowest word (zero after a reduction step), writing t[j] to t[j - 1].
+template <int N, bool SHIFT>
+inline void mulAddRow(uint64_t* t, uint64_t d, const uint64_t* x)
+{
+    asm volatile(
+        "xor %%r11d, %%r11d\n\t"
+        ".set J, 0\n\t"
+        ".set S, %c[s]\n\t"
+        ".rept %c[n]/2\n\t"
+        "mulx J*8(%[x]), %%rax, %%r10\n\t"
+        "mov J*8(%[t]), %%r9\n\t"
+        "adox %%rax, %%r9\n\t"
+        "adcx %%r11, %%r9\n\t"
+        "mov %%r9, J*8-S(%[t])\n\t"
+        ".set J, J+1\n\t"
+        "mulx J*8(%[x]), %%rax, %%r11\n\t"
+        "mov J*8(%[t]), %%r9\n\t"
+        "adox %%rax, %%r9\n\t"
+        "adcx %%r10, %%r9\n\t"
+        "mov %%r9, J*8-S(%[t])\n\t"
+        ".set J, J+1\n\t"
+        ".endr\n\t"
+        "mov %c[n]*8(%[t]), %%r9\n\t"
+        "mov $0, %%eax\n\t"
+        "adox %%rax, %%r9\n\t"
+        "adcx %%r11, %%r9\n\t"
+        "mov %%r9, %c[n]*8-S(%[t])\n\t"
+        "mov %c[n]*8+8(%[t]), %%r9\n\t"
+        "adox %%rax, %%r9\n\t"
+        "adcx %%rax, %%r9\n\t"
+        "mov %%r9, %c[n]*8+8-S(%[t])\n\t"
+        :
+        : "d"(d), [x] "r"(x), [t] "r"(t), [n] "i"(N), [s] "i"(SHIFT ? 8 : 0)
+        : "rax", "r9", "r10", "r11", "cc", "memory");
+}
+
+// montMul with the rows above; N even.
+template <int N>
+void montMulAdx(uint64_t* r, const uint64_t* a, const uint64_t* b, const Modulus& mod)
+{
+    // t[-1] takes the dropped word of the reduction rows; t[N + 1] is zero
+    // whenever a row starts.
+    uint64_t buffer[N + 3] = {};
+    uint64_t* t = buffer + 1;
+    const uint64_t* m = mod.limbs;
+    for (int i = 0; i < N; ++i) {
+        vcPollKillThreadFlag();
+        mulAddRow<N, false>(t, a[i], b);
+        mulAddRow<N, true>(t, t[0] * mod.n0, m);
+        t[N + 1] = 0;
+    }
+    finalSubtract(r, t, m, N);
+}
+#endif
 
 typedef void (*MontMul)(uint64_t*, const uint64_t*, const uint64_t*, const Modulus&);
 
 MontMul pickMontMul(int n)
 {
-    switch (n) {
-    case 8:
-        return montMul<8>;
-    case 16:
-        return montMul<16>;
-    case 32:
-        return montMul<32>;
-    default:
-        return montMul<0>;
+#if defined(__x86_64__)
+    if (haveMulxAdx() && g_montgomeryMulxAllowed.load(std::memory_order_relaxed)) {
+        switch (n) {
+        case 8:
+            return montMulAdx<8>;
+        case 16:
+            return montMulAdx<16>;
+        case 32:
+            return montMulAdx<32>;
+        }
     }
+#endif
+    (void)n;
+    return montMulPortable;
 }
 
 inline int bitAt(const CHugeDigit& e, int i)
