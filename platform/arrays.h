@@ -18,6 +18,8 @@
 template <class TYPE>
 inline void ConstructElements(TYPE* elements, int count)
 {
+    if (count <= 0)
+        return;
     if (std::is_trivially_default_constructible<TYPE>::value)
         std::memset((void*)elements, 0, (size_t)count * sizeof(TYPE));
     else
