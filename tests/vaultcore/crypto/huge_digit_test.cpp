@@ -370,6 +370,12 @@ TEST(HugeDigit, LongModPowerStopsOnlyOnTheNamedThread)
     EXPECT_EQ(outcome.load(), 0);
 
     ThreadToKill = workerThread;
+    // A worker that ignored the request would run on: stop it after a
+    // generous wait so that the failure shows instead of a hang.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (outcome == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    stop = true;
     worker.join();
     EXPECT_EQ(outcome.load(), 1);
 }
