@@ -15,17 +15,21 @@ inline uint32_t rotl(uint32_t x, int s)
 }
 }  // namespace
 
-void sha1CompressPortable(uint32_t state[5], const unsigned char* block, uint32_t w[80])
+void sha1CompressPortable(uint32_t state[5], const unsigned char* block, uint32_t schedule[80])
 {
+    // The rounds work on a local copy of the schedule, which the compiler
+    // keeps close; the caller's array receives it afterwards.
+    uint32_t w[80];
     for (int t = 0; t < 16; ++t)
         w[t] = (uint32_t)block[4 * t] << 24 | (uint32_t)block[4 * t + 1] << 16 | (uint32_t)block[4 * t + 2] << 8 |
                block[4 * t + 3];
-    for (int t = 16; t < 80; ++t)
-        w[t] = rotl(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
     // One round; the caller rotates the roles of a..e instead of moving them.
+    // The schedule is expanded as the rounds reach it (expanding it ahead in
+    // a separate loop invites vectorisation that stalls on its own stores).
+#define SHA1_W(t) ((t) < 16 ? w[t] : (w[t] = rotl(w[(t)-3] ^ w[(t)-8] ^ w[(t)-14] ^ w[(t)-16], 1)))
 #define SHA1_ROUND(f, k, a, b, c, d, e, t)             \
-    e += rotl(a, 5) + (f) + (k) + w[t];                \
+    e += rotl(a, 5) + (f) + (k) + SHA1_W(t);           \
     b = rotl(b, 30);
 #define SHA1_FIVE(f, k, t)                                            \
     SHA1_ROUND(f(b, c, d), k, a, b, c, d, e, (t))                     \
@@ -53,6 +57,7 @@ void sha1CompressPortable(uint32_t state[5], const unsigned char* block, uint32_
     state[2] += c;
     state[3] += d;
     state[4] += e;
+    std::memcpy(schedule, w, sizeof w);
 }
 
 #ifdef VC_SHA_X86
