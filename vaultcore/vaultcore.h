@@ -8,3 +8,9 @@
 #include "vaultcore/asn1/der_encoding.h"
 #include "vaultcore/asn1/dump.h"
 #include "vaultcore/asn1/universal_types.h"
+#include "vaultcore/asn1/component_info.h"
+#include "vaultcore/asn1/object_identifiers.h"
+
+#include "vaultcore/ldapmsg/ldap_message.h"
+#include "vaultcore/ldapmsg/ldap_message_check.h"
+#include "vaultcore/ldapmsg/ldap_protected_password.h"

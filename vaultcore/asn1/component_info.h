@@ -224,9 +224,7 @@ public:
     CASN1Type* X::cloneAndDie()                                                      \
     {                                                                                \
         X* moved = new X;                                                            \
-        moved->setIdentifier(m_identifier);                                          \
-        moved->setConstructed(m_bConstructed);                                       \
-        moved->setIndefinite(m_bIndefinite);                                         \
+        moved->CASN1Type::operator=(*this);                                          \
         moved->takeContentsFrom(*this);                                              \
         return moved;                                                                \
     }                                                                                \

@@ -40,8 +40,8 @@ CString DescribeLdapMessage(CDEREncoding& der, BOOL* valid)
         text.Format("messageID %lu: %s", messageID, name);
         if (carriesResult(name)) {
             // A valid result operation is constructed and starts with its ENUMERATED code.
-            const CASN1_CONSTRUCTED_TYPE& body = dynamic_cast<const CASN1_CONSTRUCTED_TYPE&>(operation.value());
-            const CASN1_INTEGER* code = dynamic_cast<const CASN1_INTEGER*>(body.getComponentAt(0));
+            const CASN1_CONSTRUCTED_TYPE* body = dynamic_cast<const CASN1_CONSTRUCTED_TYPE*>(&operation.value());
+            const CASN1_INTEGER* code = body && body->getComponentCount() > 0 ? dynamic_cast<const CASN1_INTEGER*>(body->getComponentAt(0)) : nullptr;
             unsigned long resultCode = 0;
             if (code && code->GetInteger(resultCode)) {
                 CString suffix;
