@@ -107,7 +107,9 @@ VAULTCORE_API BOOL ___validateSchemaValue(const ASN1_COMPONENT_INFO* table, unsi
 // first access converts the component in place into an object of that class
 // (identifier, form flags and contents moved over, nothing copied), so the
 // reference returned is always a real object of the declared class. The
-// encoding of the tree does not change.
+// encoding of the tree does not change, which is why the const accessors may
+// do it too; a pointer to the generic component taken before the first
+// access (getComponentAt) no longer refers to the tree afterwards.
 
 template <class T, class = void>
 struct vc_is_schema_class : std::false_type {};
@@ -134,9 +136,14 @@ T* ___convertComponent(CASN1TypeArray& components, int index)
     components.SetAt(index, typed);
     typed->setConstructed(constructed);
     typed->setIndefinite(indefinite);
-    typed->OnOffSorted(sorted);
-    typed->OnOffAlignLeft(alignLeft);
-    typed->OnOffClearAfterGet(clearAfterGet);
+    // The behaviour flags pass on to the components, so they are only set
+    // where the generic value had them changed from the defaults.
+    if (typed->isSorted() != sorted)
+        typed->OnOffSorted(sorted);
+    if (typed->isAlignLeft() != alignLeft)
+        typed->OnOffAlignLeft(alignLeft);
+    if (typed->isClearAfterGet() != clearAfterGet)
+        typed->OnOffClearAfterGet(clearAfterGet);
     return typed;
 }
 
