@@ -10,3 +10,4 @@
 #include "platform/mem_file.h"
 #include "platform/archive.h"
 #include "platform/arrays.h"
+#include "platform/combo_box.h"
