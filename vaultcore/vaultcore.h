@@ -8,6 +8,8 @@
 #include "vaultcore/asn1/der_encoding.h"
 #include "vaultcore/asn1/dump.h"
 #include "vaultcore/asn1/universal_types.h"
+#include "vaultcore/asn1/component_info.h"
+#include "vaultcore/asn1/object_identifiers.h"
 
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/crypto/progress.h"
@@ -18,3 +20,7 @@
 #include "vaultcore/crypto/digest_filter.h"
 #include "vaultcore/crypto/randoms_generator.h"
 #include "vaultcore/crypto/huge_digit.h"
+
+#include "vaultcore/ldapmsg/ldap_message.h"
+#include "vaultcore/ldapmsg/ldap_message_check.h"
+#include "vaultcore/ldapmsg/ldap_protected_password.h"
