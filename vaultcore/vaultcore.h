@@ -2,6 +2,11 @@
 // vaultcore: the whole public interface.
 #include "platform/afx.h"
 #include "vaultcore/release_marker.h"
+#include "vaultcore/asn1/asn1_type.h"
+#include "vaultcore/asn1/buffered_filter.h"
+#include "vaultcore/asn1/der_encoding.h"
+#include "vaultcore/asn1/dump.h"
+#include "vaultcore/asn1/universal_types.h"
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/crypto/progress.h"
 #include "vaultcore/crypto/digest_maker.h"

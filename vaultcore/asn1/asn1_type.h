@@ -65,9 +65,7 @@ public:
 protected:
     friend class CASN1_CONSTRUCTED_TYPE;
     friend class CASN1_TAGGED;
-    friend VAULTCORE_API void ___buildFromEncoding(CASN1Type& value, CDEREncoding& encoding);
-    friend VAULTCORE_API void ___getContentsFromEncoding(CASN1Type& value, CDEREncoding& encoding,
-                                                         unsigned long length);
+    friend struct CASN1Decoder;
     virtual void addConstructedComponent(CASN1Type* component) = 0;
     virtual void setContents(CDEREncoding& encoding, unsigned long length) = 0;
     virtual BOOL allowsConstructed() const = 0;
@@ -279,6 +277,23 @@ protected:
     uint32_t m_dwLength = 0;
     uint32_t m_dwPosition = 0;
 };
+
+// Every concrete value class declares and implements clone and cloneAndDie
+// with these two macros.
+#define DECLARE_ASN1_COPY(class_name)             \
+public:                                           \
+    CASN1Type* clone() const override;            \
+    CASN1Type* cloneAndDie() override;
+
+#define IMPLEMENT_ASN1_COPY(class_name)                                  \
+    CASN1Type* class_name::clone() const { return new class_name(*this); } \
+    CASN1Type* class_name::cloneAndDie()                                 \
+    {                                                                    \
+        class_name* fresh = new class_name;                              \
+        fresh->CASN1Type::operator=(*this);                              \
+        fresh->takeContentsFrom(*this);                                  \
+        return fresh;                                                    \
+    }
 
 // The typed decoder: decodes the value at the encoding's position into value.
 VAULTCORE_API void ___buildFromEncoding(CASN1Type& value, CDEREncoding& encoding);
