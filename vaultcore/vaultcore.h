@@ -21,3 +21,4 @@
 #include "vaultcore/crypto/rc2_algorithm.h"
 #include "vaultcore/crypto/bad_rc2_algorithm.h"
 #include "vaultcore/crypto/rc5_algorithm.h"
+#include "vaultcore/crypto/cipher_filter.h"
