@@ -22,3 +22,4 @@
 #include "vaultcore/crypto/bad_rc2_algorithm.h"
 #include "vaultcore/crypto/rc5_algorithm.h"
 #include "vaultcore/crypto/cipher_filter.h"
+#include "vaultcore/crypto/crypto_file.h"
