@@ -155,29 +155,55 @@ unsigned long CCryptoProcessor::DecryptFinal(const unsigned char* in, unsigned l
     return n - pad;
 }
 
+// The CBC hooks. Blocks of 8 bytes, the common case, move as one word.
+namespace {
+
+inline void xorBlock(const unsigned char* a, const unsigned char* b, unsigned char* out, unsigned long n)
+{
+    if (n == 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        x ^= y;
+        std::memcpy(out, &x, 8);
+        return;
+    }
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = (unsigned char)(a[i] ^ b[i]);
+}
+
+inline void copyBlock(unsigned char* to, const unsigned char* from, unsigned long n)
+{
+    if (n == 8) {
+        uint64_t x;
+        std::memcpy(&x, from, 8);
+        std::memcpy(to, &x, 8);
+        return;
+    }
+    std::memmove(to, from, n);
+}
+
+}  // namespace
+
 void CCryptoProcessor::EncryptPreProcess(const unsigned char* in, unsigned char* work, unsigned char* chain)
 {
-    for (unsigned long i = 0; i < m_dwBlockSize; ++i)
-        work[i] = (unsigned char)(in[i] ^ chain[i]);
+    xorBlock(in, chain, work, m_dwBlockSize);
 }
 
 void CCryptoProcessor::EncryptPostProcess(const unsigned char* work, unsigned char* out, unsigned char* chain)
 {
-    std::memcpy(chain, work, m_dwBlockSize);
-    if (out != work)
-        std::memcpy(out, work, m_dwBlockSize);
+    copyBlock(chain, work, m_dwBlockSize);
+    copyBlock(out, work, m_dwBlockSize);
 }
 
 void CCryptoProcessor::DecryptPreProcess(const unsigned char* in, unsigned char* work, unsigned char*)
 {
-    std::memcpy(m_feedback, in, m_dwBlockSize);
-    if (work != in)
-        std::memcpy(work, in, m_dwBlockSize);
+    copyBlock(m_feedback, in, m_dwBlockSize);
+    copyBlock(work, in, m_dwBlockSize);
 }
 
 void CCryptoProcessor::DecryptPostProcess(const unsigned char* work, unsigned char* out, unsigned char* chain)
 {
-    for (unsigned long i = 0; i < m_dwBlockSize; ++i)
-        out[i] = (unsigned char)(work[i] ^ chain[i]);
-    std::memcpy(chain, m_feedback, m_dwBlockSize);
+    xorBlock(work, chain, out, m_dwBlockSize);
+    copyBlock(chain, m_feedback, m_dwBlockSize);
 }

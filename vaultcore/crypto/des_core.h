@@ -7,6 +7,8 @@
 // right by four bits at bit offsets 26, 18, 10 and 2 (S-boxes 1, 3, 5, 7 and
 // 8, 2, 4, 6). A round key is two words holding the matching 6-bit key
 // groups at the same offsets.
+#include <cstring>
+
 #include "platform/types.h"
 #include "vaultcore/crypto/des_tab.h"
 
@@ -63,19 +65,33 @@ inline void finalPermutation(DWORD& l, DWORD& r)
     deltaSwap(l, r, 4, 0x0f0f0f0f);
 }
 
+// Entry of SP table i at byte offset off (the 6-bit index times 4): the
+// groups sit at bits 2-7 of each byte of the round input, so masking with
+// 0xfc yields the offset without a shift.
+inline DWORD spAt(int i, DWORD off)
+{
+    DWORD v;
+    std::memcpy(&v, reinterpret_cast<const unsigned char*>(kDesSP[i]) + off, sizeof v);
+    return v;
+}
+
 inline DWORD feistel(DWORD r, DWORD k0, DWORD k1)
 {
     const DWORD u = r ^ k0;
     const DWORD t = rotr(r, 4) ^ k1;
-    return kDesSP[0][u >> 26] ^ kDesSP[2][(u >> 18) & 63] ^ kDesSP[4][(u >> 10) & 63] ^
-           kDesSP[6][(u >> 2) & 63] ^ kDesSP[7][t >> 26] ^ kDesSP[1][(t >> 18) & 63] ^
-           kDesSP[3][(t >> 10) & 63] ^ kDesSP[5][(t >> 2) & 63];
+    // A balanced tree of exclusive ors keeps the dependency chain short.
+    const DWORD a = spAt(0, (u >> 24) & 0xfc) ^ spAt(2, (u >> 16) & 0xfc);
+    const DWORD b = spAt(4, (u >> 8) & 0xfc) ^ spAt(6, u & 0xfc);
+    const DWORD c = spAt(7, (t >> 24) & 0xfc) ^ spAt(1, (t >> 16) & 0xfc);
+    const DWORD d = spAt(3, (t >> 8) & 0xfc) ^ spAt(5, t & 0xfc);
+    return (a ^ b) ^ (c ^ d);
 }
 
 // The 16 rounds with schedule ks (32 words), ending with the exchange of
 // the halves, so that schedules can follow each other (triple DES).
 inline void rounds(DWORD& l, DWORD& r, const DWORD* ks)
 {
+#pragma GCC unroll 8
     for (int i = 0; i < 32; i += 4) {
         l ^= feistel(r, ks[i], ks[i + 1]);
         r ^= feistel(l, ks[i + 2], ks[i + 3]);
