@@ -131,6 +131,11 @@ CDEREncoding::CDEREncoding(int autoDelete, const CASN1Type& value) : CDEREncodin
     value.encodeTo(*this);
 }
 
+CDEREncoding::CDEREncoding(int autoDelete, const CASN1_PRIMITIVE_TYPE& value)
+    : CDEREncoding(autoDelete, static_cast<const CASN1Type&>(value))
+{
+}
+
 CDEREncoding::CDEREncoding(int autoDelete, const CByteArray& bytes) : CUnknown(autoDelete)
 {
     *this = bytes;

@@ -88,6 +88,8 @@ public:
     explicit CDEREncoding(int autoDelete);
     // The value's encoding, positioned at its end (SeekToBegin before decoding).
     CDEREncoding(int autoDelete, const CASN1Type& value);
+    // Primitive values are byte arrays too: they are taken as values.
+    CDEREncoding(int autoDelete, const class CASN1_PRIMITIVE_TYPE& value);
     // A copy of the array's octets, positioned at 0.
     CDEREncoding(int autoDelete, const CByteArray& bytes);
     // takeOver: adopt the caller's malloc'ed buffer; else copy == 0: read

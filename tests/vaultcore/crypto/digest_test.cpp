@@ -15,8 +15,12 @@ namespace {
 std::unique_ptr<CDigestMaker> makeMaker(EDigestAlgorithm algorithm)
 {
     switch (algorithm) {
+    case eMD2:
+        return std::make_unique<CMD2DigestMaker>();
     case eMD5:
         return std::make_unique<CMD5DigestMaker>();
+    case eSHA1:
+        return std::make_unique<CSHA1DigestMaker>();
     default:
         return nullptr;
     }
@@ -68,6 +72,17 @@ const Vector vectors[] = {
     {eMD5, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
     {eMD5, "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
      "57edf4a22be3c955ac49da2e2107b67a"},
+    {eMD2, "", "8350e5a3e24c153df2275c9f80692773"},
+    {eMD2, "a", "32ec01ec4a6dac72c0ab96fb34c0b5d1"},
+    {eMD2, "abc", "da853b0d3f88d99b30283a69e6ded6bb"},
+    {eMD2, "message digest", "ab4f496bfb2a530b219ff33031fe06b0"},
+    {eMD2, "abcdefghijklmnopqrstuvwxyz", "4e8ddff3650292ab5a4108c3aa47940b"},
+    {eMD2, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "da33def2a42df13975352846c30338cd"},
+    {eMD2, "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+     "d5976f79d83d3a0dc9806c3c66f3efd8"},
+    {eSHA1, "abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+    {eSHA1, "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
+    {eSHA1, "", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
 };
 }  // namespace
 
@@ -83,6 +98,22 @@ TEST(Digest, StandardVectorsInOneCallByteByByteAndAcrossBlocks)
     }
 }
 
+TEST(Digest, PortableSha1GivesTheSameDigests)
+{
+    BOOL old = CSHA1DigestMaker::AllowShaInstructions(FALSE);
+    EXPECT_FALSE(CSHA1DigestMaker::UsesShaInstructions());
+    for (const Vector& v : vectors) {
+        if (v.algorithm == eSHA1) {
+            EXPECT_EQ(digestOf(eSHA1, v.message, 0), v.digest);
+            EXPECT_EQ(digestOf(eSHA1, v.message, 1), v.digest);
+        }
+    }
+    std::string long_(100000, 'a');
+    std::string portable = digestOf(eSHA1, long_, 777);
+    CSHA1DigestMaker::AllowShaInstructions(old);
+    EXPECT_EQ(portable, digestOf(eSHA1, long_, 0));
+}
+
 TEST(Digest, MillionA)
 {
     const struct {
@@ -90,6 +121,8 @@ TEST(Digest, MillionA)
         const char* digest;
     } cases[] = {
         {eMD5, "7707d6ae4e027c70eea2a935c2296f21"},
+        {eSHA1, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+        {eMD2, "8c0a09ff1216ecaf95c8130953c62efd"},
     };
     std::string million(1000000, 'a');
     for (const auto& c : cases) {
@@ -145,12 +178,10 @@ TEST(Digest, CopiesTakeStateAndBufferedBytesAndOwnTheirBuffer)
         std::unique_ptr<CDigestMaker> copy;
         if (algorithm == eMD5)
             copy = std::make_unique<CMD5DigestMaker>(*static_cast<CMD5DigestMaker*>(maker.get()));
-#ifdef VC_HAS_ALL_DIGESTS
         if (algorithm == eMD2)
             copy = std::make_unique<CMD2DigestMaker>(*static_cast<CMD2DigestMaker*>(maker.get()));
         if (algorithm == eSHA1)
             copy = std::make_unique<CSHA1DigestMaker>(*static_cast<CSHA1DigestMaker*>(maker.get()));
-#endif
         ASSERT_TRUE(copy);
         // Updated alternately, each must still give the digest of its own
         // message.
