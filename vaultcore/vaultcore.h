@@ -27,3 +27,5 @@
 #include "vaultcore/crypto/rc5_algorithm.h"
 #include "vaultcore/crypto/cipher_filter.h"
 #include "vaultcore/crypto/crypto_file.h"
+#include "vaultcore/crypto/rsa_public_key.h"
+#include "vaultcore/crypto/rsa_private_key.h"
