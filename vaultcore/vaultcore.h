@@ -29,3 +29,4 @@
 #include "vaultcore/crypto/crypto_file.h"
 #include "vaultcore/crypto/rsa_public_key.h"
 #include "vaultcore/crypto/rsa_private_key.h"
+#include "vaultcore/crypto/rsa_key_pair.h"

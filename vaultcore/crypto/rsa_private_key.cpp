@@ -153,8 +153,8 @@ void CRSAPrivateKey::LockDigest(EDigestAlgorithm alg, const unsigned char* diges
     unsigned char info[64];
     std::memcpy(info, prefix, (size_t)prefixLength);
     std::memcpy(info + prefixLength, digest, (size_t)digestLength);
-    EncodeData(info, (unsigned long)(prefixLength + digestLength), out, 1);
-    ProcessData(out, out);
+    CRSAPrivateKey::EncodeData(info, (unsigned long)(prefixLength + digestLength), out, 1);
+    CRSAPrivateKey::ProcessData(out, out);
 }
 
 void CRSAPrivateKey::LockDigest(EDigestAlgorithm alg, const unsigned char* digest, unsigned char* out,
@@ -172,8 +172,8 @@ void CRSAPrivateKey::LockDigest(EDigestAlgorithm alg, const unsigned char* diges
 void CRSAPrivateKey::UnlockKey(const CByteArray& locked, CKey& key, unsigned short lockedBits) const
 {
     CByteArray block, data;
-    ProcessData(locked, block);
-    if (!DecodeData(block, lockedBits, data, 2))
+    CRSAPrivateKey::ProcessData(locked, block);
+    if (!CRSAPrivateKey::DecodeData(block, lockedBits, data, 2))
         AfxThrowUnlockException("CRSAPrivateKey::UnlockKey - locked key is corrupted (cannot decode RSA envelope)");
     // A key that refuses the bytes gets its own bytes back.
     CByteArray previous;

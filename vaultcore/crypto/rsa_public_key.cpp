@@ -197,9 +197,11 @@ void CRSAPublicKey::UnlockDigest(EDigestAlgorithm alg, const CByteArray& locked,
         AfxThrowNotSupportedException();
     const int digestLength = DigestLength(alg);
 
+    // The public operations by name: on a private key object the virtual
+    // ones would be the private key's.
     CByteArray block, data;
-    ProcessData(locked, block);
-    if (!DecodeData(block, lockedBits, data, 1))
+    CRSAPublicKey::ProcessData(locked, block);
+    if (!CRSAPublicKey::DecodeData(block, lockedBits, data, 1))
         AfxThrowUnlockException("CRSAPublicKey::UnlockDigest - locked digest is corrupted (cannot decode RSA envelope)");
     if (data.GetSize() != prefixLength + digestLength)
         AfxThrowUnlockException(
@@ -222,6 +224,6 @@ void CRSAPublicKey::UnlockDigest(EDigestAlgorithm alg, const unsigned char* lock
 
 void CRSAPublicKey::LockKey(const CKey& key, CByteArray& out) const
 {
-    EncodeData(key.Data(), key.Size(), out, 2);
-    ProcessData(out, out);
+    CRSAPublicKey::EncodeData(key.Data(), key.Size(), out, 2);
+    CRSAPublicKey::ProcessData(out, out);
 }
