@@ -23,6 +23,8 @@ install(FILES ${CMAKE_BINARY_DIR}/VaultcoreDirlinkConfig.cmake
               ${CMAKE_BINARY_DIR}/VaultcoreDirlinkConfigVersion.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/VaultcoreDirlink)
 
+# Relocatable: the prefix is found from where the .pc file lies.
+file(RELATIVE_PATH VC_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 foreach(pc vaultcore dirlink)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/${pc}.pc.in ${CMAKE_BINARY_DIR}/${pc}.pc @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -9,5 +9,7 @@ function(vc_add_library name folder)
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   string(TOUPPER ${name} upper)
   target_compile_definitions(${name} PRIVATE ${upper}_BUILDING=1)
-  set_target_properties(${name} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 1)
+  # Installed libraries find each other next to themselves.
+  set_target_properties(${name} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 1
+                        INSTALL_RPATH "$ORIGIN")
 endfunction()

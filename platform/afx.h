@@ -12,3 +12,4 @@
 #include "platform/arrays.h"
 #include "platform/thread.h"
 #include "platform/window.h"
+#include "platform/combo_box.h"

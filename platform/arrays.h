@@ -18,6 +18,8 @@
 template <class TYPE>
 inline void ConstructElements(TYPE* elements, int count)
 {
+    if (count <= 0)
+        return;  // an empty array has no block: memset must not see its null pointer
     if (std::is_trivially_default_constructible<TYPE>::value)
         std::memset((void*)elements, 0, (size_t)count * sizeof(TYPE));
     else

@@ -30,3 +30,9 @@
 #include "vaultcore/crypto/rsa_public_key.h"
 #include "vaultcore/crypto/rsa_private_key.h"
 #include "vaultcore/crypto/rsa_key_pair.h"
+#include "vaultcore/asn1/component_info.h"
+#include "vaultcore/asn1/object_identifiers.h"
+
+#include "vaultcore/ldapmsg/ldap_message.h"
+#include "vaultcore/ldapmsg/ldap_message_check.h"
+#include "vaultcore/ldapmsg/ldap_protected_password.h"

@@ -128,7 +128,7 @@ TEST(ArchiveEncoding, TruncatedAndHostileInput)
     CMemFile file(hugeCount.data(), (UINT)hugeCount.size(), 0);
     CArchive ar(&file, CArchive::load);
     CByteArray bytes;
-    EXPECT_THROW(bytes.Serialize(ar), CArchiveException*);
+    EXPECT_TRUE(throwsAndDeletes<CArchiveException>([&] { bytes.Serialize(ar); }));
     EXPECT_EQ(bytes.GetSize(), 0);
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/afx.h"
+#include "support/der_helpers.h"
 
 namespace {
 
@@ -92,14 +93,14 @@ TEST(MemFile, SeekReadWriteAndGrow)
     file.Seek(10, CFile::begin);
     file.Write("z", 1);
     EXPECT_EQ(file.GetLength(), 11u);
-    EXPECT_THROW(file.Seek(-20, CFile::current), CFileException*);
+    EXPECT_TRUE(throwsAndDeletes<CFileException>([&] { file.Seek(-20, CFile::current); }));
     EXPECT_EQ(file.GetBufferPointer()[7], 0);  // the gap reads as zeros
 
     BYTE fixed[4] = {1, 2, 3, 4};
     CMemFile over(fixed, 4, 0);
     EXPECT_EQ(over.GetLength(), 4u);
     over.SeekToEnd();
-    EXPECT_THROW(over.Write("x", 1), CMemoryException*);
+    EXPECT_TRUE(throwsAndDeletes<CMemoryException>([&] { over.Write("x", 1); }));
 }
 
 TEST(Exceptions, SharedMemoryExceptionSurvivesDelete)
@@ -140,7 +141,7 @@ TEST(Files, OpenFailureAndRoundTrip)
         EXPECT_STREQ(buffer, "hello");
     }
     CFile::Remove(path);
-    EXPECT_THROW(CFile::Remove(path), CFileException*);
+    EXPECT_TRUE(throwsAndDeletes<CFileException>([&] { CFile::Remove(path); }));
 }
 
 }  // namespace

@@ -100,3 +100,17 @@ inline std::unique_ptr<CASN1Type> decodeGeneric(const Bytes& bytes, std::string*
         *message = failure;
     return failure.empty() ? std::move(value) : nullptr;
 }
+
+// True when action throws an exception of class E (by pointer); the
+// exception is deleted as the class library asks.
+template <class E, class Action>
+bool throwsAndDeletes(Action action)
+{
+    try {
+        action();
+    } catch (E* e) {
+        e->Delete();
+        return true;
+    }
+    return false;
+}

@@ -1,5 +1,6 @@
-// vcore dump FILE: the diagnostic listing of every DER value in a file
-// (PEM armour is taken off first).
+// vcore dump [--ldap] FILE: the diagnostic listing of every DER value in a
+// file (PEM armour is taken off first); with --ldap, whether the file holds
+// one valid LDAP message and which operation it carries.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -35,16 +36,33 @@ bool dumpAll(std::vector<unsigned char>& der, CMemFile& listing, std::string& er
     return ok;
 }
 
+int describeLdap(const std::string& path, std::vector<unsigned char>& der)
+{
+    CDEREncoding* encoding = new CDEREncoding(TRUE, der.data(), der.size(), FALSE, FALSE);
+    encoding->AddRef();
+    BOOL valid = FALSE;
+    CString description = DescribeLdapMessage(*encoding, &valid);
+    encoding->Release();
+    if (!valid)
+        return fail(path + ": " + (const char*)description);
+    std::printf("%s\n", (const char*)description);
+    return 0;
+}
+
 int dump(const std::vector<std::string>& args)
 {
-    if (args.size() != 1)
-        return fail("usage: vcore dump FILE");
+    bool ldap = !args.empty() && args[0] == "--ldap";
+    if (args.size() != (ldap ? 2u : 1u))
+        return fail("usage: vcore dump [--ldap] FILE");
+    const std::string& path = args.back();
     std::vector<unsigned char> der;
     std::string error;
-    if (!readWholeFile(args[0], der, error) || !unwrapPem(der, error))
+    if (!readWholeFile(path, der, error) || !unwrapPem(der, error))
         return fail(error);
     if (der.empty())
-        return fail(args[0] + ": empty file");
+        return fail(path + ": empty file");
+    if (ldap)
+        return describeLdap(path, der);
     CMemFile listing;
     bool ok = dumpAll(der, listing, error);
     // The listing's lines end in CR LF; a shell wants LF.
@@ -53,8 +71,9 @@ int dump(const std::vector<std::string>& args)
         if (!(text[i] == '\r' && i + 1 < listing.GetLength() && text[i + 1] == '\n'))
             std::putchar(text[i]);
     std::fflush(stdout);
-    return ok ? 0 : fail(args[0] + ": " + error);
+    return ok ? 0 : fail(path + ": " + error);
 }
 
-const Command dumpCommand("dump", "dump FILE          diagnostic listing of a DER or PEM file", dump);
+const Command dumpCommand("dump", "dump [--ldap] FILE diagnostic listing of a DER or PEM file; --ldap: check one LDAP message",
+                          dump);
 }  // namespace

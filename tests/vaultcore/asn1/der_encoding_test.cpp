@@ -196,7 +196,7 @@ TEST(DEREncoding, InPlaceBufferRefusesToGrow)
     encoding->AddRef();
     EXPECT_TRUE(encoding->isExternal());
     encoding->Seek(0, CFile::end);
-    EXPECT_THROW(encoding->WriteByte(3), CMemoryException*);
+    EXPECT_TRUE(throwsAndDeletes<CMemoryException>([&] { encoding->WriteByte(3); }));
     encoding->Release();
 }
 
