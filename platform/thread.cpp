@@ -4,7 +4,8 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "platform/window.h"
 
@@ -21,12 +22,41 @@ DWORD GetTickCount()
     return (DWORD)((uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u);
 }
 
+namespace {
+// Thread objects are never freed: when a thread ends, its object stays,
+// with thread id 0, so a host's pointer to it (say, the thread named for
+// cancellation) never dangles and never names a later thread. The registry
+// keeps them reachable.
+struct ThreadRegistry {
+    std::mutex mutex;
+    std::vector<CWinThread*> threads;
+};
+
+ThreadRegistry& threadRegistry()
+{
+    static ThreadRegistry* registry = new ThreadRegistry;
+    return *registry;
+}
+
+struct ThreadSlot {
+    CWinThread* thread = nullptr;
+    ~ThreadSlot()
+    {
+        if (thread)
+            __atomic_store_n(&thread->m_nThreadID, (DWORD)0, __ATOMIC_RELEASE);
+    }
+};
+}  // namespace
+
 CWinThread* AfxGetThread()
 {
-    static thread_local std::unique_ptr<CWinThread> thread;
-    if (!thread)
-        thread.reset(new CWinThread(GetCurrentThreadId()));
-    return thread.get();
+    static thread_local ThreadSlot slot;
+    if (!slot.thread) {
+        slot.thread = new CWinThread(GetCurrentThreadId());
+        std::lock_guard<std::mutex> lock(threadRegistry().mutex);
+        threadRegistry().threads.push_back(slot.thread);
+    }
+    return slot.thread;
 }
 
 BOOL CWinThread::PumpMessage()

@@ -42,7 +42,8 @@ protected:
     int m_nExitCode = 0;
 };
 
-// The calling thread's object; made on first use, lives as long as the thread.
+// The calling thread's object; made on first use. When the thread ends the
+// object stays (never freed) with m_nThreadID 0, naming no thread.
 PLATFORM_API CWinThread* AfxGetThread();
 
 // A critical section: a recursive lock, as the original's are.

@@ -7,6 +7,9 @@
 #include "vaultcore/asn1/der_encoding.h"
 #include "vaultcore/asn1/dump.h"
 #include "vaultcore/asn1/universal_types.h"
+#include "vaultcore/asn1/component_info.h"
+#include "vaultcore/asn1/object_identifiers.h"
+
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/crypto/progress.h"
 #include "vaultcore/crypto/digest_maker.h"
@@ -30,8 +33,6 @@
 #include "vaultcore/crypto/rsa_public_key.h"
 #include "vaultcore/crypto/rsa_private_key.h"
 #include "vaultcore/crypto/rsa_key_pair.h"
-#include "vaultcore/asn1/component_info.h"
-#include "vaultcore/asn1/object_identifiers.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"

@@ -32,7 +32,7 @@ void __checkKillThreadFlag()
     if (!__atomic_load_n(&ThreadKillFlag, __ATOMIC_RELAXED))
         return;
     CWinThread* target = __atomic_load_n(&ThreadToKill, __ATOMIC_RELAXED);
-    if (target && target->m_nThreadID == GetCurrentThreadId())
+    if (target && __atomic_load_n(&target->m_nThreadID, __ATOMIC_RELAXED) == GetCurrentThreadId())
         throw CKillThreadException::shared();
 }
 

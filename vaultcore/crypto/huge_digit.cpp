@@ -317,6 +317,8 @@ DWORD SubtractWordMultiple(DWORD* dst, const DWORD* a, DWORD d, const DWORD* b, 
 
 DWORD EstimateQuotientWord(DWORD hi, DWORD lo, DWORD c)
 {
+    if (c == 0 || hi >= c)
+        return 0xFFFFFFFF;  // the quotient does not fit a word
     const DWORD cHigh = c >> 16, cLow = c & 0xFFFF;
     uint64_t rem = ((uint64_t)hi << 32) | lo;
     const uint64_t shifted = (uint64_t)c << 16;

@@ -109,5 +109,5 @@ VAULTCORE_API DWORD AddWordMultiple(DWORD* dst, const DWORD* a, DWORD d, const D
 // dst = a - d * b; returns the borrow word.
 VAULTCORE_API DWORD SubtractWordMultiple(DWORD* dst, const DWORD* a, DWORD d, const DWORD* b, int n);
 // An estimate of (hi:lo) / c, never above the true quotient, from 16-bit
-// halves; hi < c.
+// halves, for hi < c; 0xFFFFFFFF when hi >= c (the quotient does not fit).
 VAULTCORE_API DWORD EstimateQuotientWord(DWORD hi, DWORD lo, DWORD c);

@@ -182,13 +182,22 @@ MontMul pickMontMul(int n)
 {
 #if defined(__x86_64__)
     if (haveMulxAdx() && g_montgomeryMulxAllowed.load(std::memory_order_relaxed)) {
+        // The usual key and prime sizes: 512 to 4096 bits.
         switch (n) {
         case 8:
             return montMulAdx<8>;
+        case 12:
+            return montMulAdx<12>;
         case 16:
             return montMulAdx<16>;
+        case 24:
+            return montMulAdx<24>;
         case 32:
             return montMulAdx<32>;
+        case 48:
+            return montMulAdx<48>;
+        case 64:
+            return montMulAdx<64>;
         }
     }
 #endif

@@ -15,41 +15,49 @@ inline uint32_t rotl(uint32_t x, int s)
 }
 }  // namespace
 
-void sha1CompressPortable(uint32_t state[5], const unsigned char* block, uint32_t w[80])
+void sha1CompressPortable(uint32_t state[5], const unsigned char* block, uint32_t schedule[80])
 {
+    // The rounds work on a local copy of the schedule, which the compiler
+    // keeps close; the caller's array receives it afterwards.
+    uint32_t w[80];
     for (int t = 0; t < 16; ++t)
         w[t] = (uint32_t)block[4 * t] << 24 | (uint32_t)block[4 * t + 1] << 16 | (uint32_t)block[4 * t + 2] << 8 |
                block[4 * t + 3];
-    for (int t = 16; t < 80; ++t)
-        w[t] = rotl(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-    for (int t = 0; t < 80; ++t) {
-        uint32_t f, k;
-        if (t < 20) {
-            f = d ^ (b & (c ^ d));
-            k = 0x5A827999;
-        } else if (t < 40) {
-            f = b ^ c ^ d;
-            k = 0x6ED9EBA1;
-        } else if (t < 60) {
-            f = (b & c) | (d & (b | c));
-            k = 0x8F1BBCDC;
-        } else {
-            f = b ^ c ^ d;
-            k = 0xCA62C1D6;
-        }
-        uint32_t temp = rotl(a, 5) + f + e + k + w[t];
-        e = d;
-        d = c;
-        c = rotl(b, 30);
-        b = a;
-        a = temp;
+    // One round; the caller rotates the roles of a..e instead of moving them.
+    // The schedule is expanded as the rounds reach it (expanding it ahead in
+    // a separate loop invites vectorisation that stalls on its own stores).
+#define SHA1_W(t) ((t) < 16 ? w[t] : (w[t] = rotl(w[(t)-3] ^ w[(t)-8] ^ w[(t)-14] ^ w[(t)-16], 1)))
+#define SHA1_ROUND(f, k, a, b, c, d, e, t)             \
+    e += rotl(a, 5) + (f) + (k) + SHA1_W(t);           \
+    b = rotl(b, 30);
+#define SHA1_FIVE(f, k, t)                                            \
+    SHA1_ROUND(f(b, c, d), k, a, b, c, d, e, (t))                     \
+    SHA1_ROUND(f(a, b, c), k, e, a, b, c, d, (t) + 1)                 \
+    SHA1_ROUND(f(e, a, b), k, d, e, a, b, c, (t) + 2)                 \
+    SHA1_ROUND(f(d, e, a), k, c, d, e, a, b, (t) + 3)                 \
+    SHA1_ROUND(f(c, d, e), k, b, c, d, e, a, (t) + 4)
+#define SHA1_CH(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
+#define SHA1_PARITY(x, y, z) ((x) ^ (y) ^ (z))
+#define SHA1_MAJ(x, y, z) (((x) & (y)) | ((z) & ((x) | (y))))
+    for (int t = 0; t < 20; t += 5) {
+        SHA1_FIVE(SHA1_CH, 0x5A827999u, t)
+    }
+    for (int t = 20; t < 40; t += 5) {
+        SHA1_FIVE(SHA1_PARITY, 0x6ED9EBA1u, t)
+    }
+    for (int t = 40; t < 60; t += 5) {
+        SHA1_FIVE(SHA1_MAJ, 0x8F1BBCDCu, t)
+    }
+    for (int t = 60; t < 80; t += 5) {
+        SHA1_FIVE(SHA1_PARITY, 0xCA62C1D6u, t)
     }
     state[0] += a;
     state[1] += b;
     state[2] += c;
     state[3] += d;
     state[4] += e;
+    std::memcpy(schedule, w, sizeof w);
 }
 
 #ifdef VC_SHA_X86

@@ -134,6 +134,8 @@ TEST(Thread, EveryThreadHasItsOwnObject)
     t.join();
     EXPECT_NE(theirs, mine);
     EXPECT_NE(theirId, mine->m_nThreadID);
+    // The ended thread's object stays valid and names no thread.
+    EXPECT_EQ(theirs->m_nThreadID, 0u);
 }
 
 TEST(Thread, RunEndsWithTheQuitCode)

@@ -305,6 +305,33 @@ TEST(HugeDigit, ModPowerAndModInverseAgreeWithOpenSSL)
     }
     BN_CTX_free(ctx);
 }
+
+TEST(HugeDigit, ModPowerAgreesWithOpenSSLAtKeySizes)
+{
+    // Moduli of exactly the sizes with their own unrolled Montgomery rows,
+    // and their neighbours, on both row implementations.
+    std::mt19937 rng(17);
+    BN_CTX* ctx = BN_CTX_new();
+    for (int limbs : {7, 8, 9, 12, 16, 17, 24, 32, 48, 64}) {
+        std::vector<unsigned char> mb((size_t)limbs * 8), bb((size_t)limbs * 8), eb(24);
+        for (auto* v : {&mb, &bb, &eb})
+            for (auto& x : *v)
+                x = (unsigned char)rng();
+        mb[0] |= 0x80;
+        mb.back() |= 1;
+        Bn m, b, e, r;
+        m.set(mb);
+        b.set(bb);
+        e.set(eb);
+        BN_mod_exp(r.bn, b.bn, e.bn, m.bn, ctx);
+        CHugeDigit hm = fromBytes(mb), hb = fromBytes(bb), he = fromBytes(eb);
+        EXPECT_EQ(toBytes(ModPower(hb, he, hm)), r.bytes()) << limbs;
+        BOOL old = CHugeDigit::AllowMulxInstructions(FALSE);
+        EXPECT_EQ(toBytes(ModPower(hb, he, hm)), r.bytes()) << limbs;
+        CHugeDigit::AllowMulxInstructions(old);
+    }
+    BN_CTX_free(ctx);
+}
 #endif
 
 TEST(HugeDigit, LongModPowerStopsOnlyOnTheNamedThread)
@@ -343,6 +370,12 @@ TEST(HugeDigit, LongModPowerStopsOnlyOnTheNamedThread)
     EXPECT_EQ(outcome.load(), 0);
 
     ThreadToKill = workerThread;
+    // A worker that ignored the request would run on: stop it after a
+    // generous wait so that the failure shows instead of a hang.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (outcome == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    stop = true;
     worker.join();
     EXPECT_EQ(outcome.load(), 1);
 }
