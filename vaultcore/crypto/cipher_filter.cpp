@@ -39,8 +39,11 @@ void CCipherFilterNS::take(const unsigned char* data, unsigned long n)
 
 void CCipherFilterNS::drop(unsigned long n)
 {
+    if (n == 0)
+        return;
     const unsigned long left = (unsigned long)m_pending.GetSize() - n;
-    std::memmove(m_pending.GetData(), m_pending.GetData() + n, left);
+    if (left)
+        std::memmove(m_pending.GetData(), m_pending.GetData() + n, left);
     std::memset(m_pending.GetData() + left, 0, n);
     m_pending.SetSize((int)left);
 }

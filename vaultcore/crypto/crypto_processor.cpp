@@ -150,7 +150,8 @@ unsigned long CCryptoProcessor::DecryptFinal(const unsigned char* in, unsigned l
             AfxThrowUnlockException("DecryptFinal - bad padding data (%x) !", bad);
         }
     }
-    std::memcpy(out + front, last, b - pad);
+    if (b - pad)
+        std::memcpy(out + front, last, b - pad);
     std::memset(last, 0, sizeof last);
     return n - pad;
 }
