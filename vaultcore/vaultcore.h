@@ -2,7 +2,6 @@
 // vaultcore: the whole public interface.
 #include "platform/afx.h"
 #include "vaultcore/release_marker.h"
-
 #include "vaultcore/asn1/asn1_type.h"
 #include "vaultcore/asn1/buffered_filter.h"
 #include "vaultcore/asn1/der_encoding.h"
@@ -20,6 +19,20 @@
 #include "vaultcore/crypto/digest_filter.h"
 #include "vaultcore/crypto/randoms_generator.h"
 #include "vaultcore/crypto/huge_digit.h"
+#include "vaultcore/crypto/keys.h"
+#include "vaultcore/crypto/crypto_processor.h"
+#include "vaultcore/crypto/cbc_mode_processor.h"
+#include "vaultcore/crypto/des_algorithm.h"
+#include "vaultcore/crypto/triple_des_algorithm.h"
+#include "vaultcore/crypto/idea_algorithm.h"
+#include "vaultcore/crypto/rc2_algorithm.h"
+#include "vaultcore/crypto/bad_rc2_algorithm.h"
+#include "vaultcore/crypto/rc5_algorithm.h"
+#include "vaultcore/crypto/cipher_filter.h"
+#include "vaultcore/crypto/crypto_file.h"
+#include "vaultcore/crypto/rsa_public_key.h"
+#include "vaultcore/crypto/rsa_private_key.h"
+#include "vaultcore/crypto/rsa_key_pair.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"
