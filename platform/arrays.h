@@ -15,16 +15,12 @@
 #include "platform/exceptions.h"
 #include "platform/object.h"
 
+// New elements are value-initialised: plain types become zero.
 template <class TYPE>
 inline void ConstructElements(TYPE* elements, int count)
 {
-    if (count <= 0)
-        return;  // an empty array has no block: memset must not see its null pointer
-    if (std::is_trivially_default_constructible<TYPE>::value)
-        std::memset((void*)elements, 0, (size_t)count * sizeof(TYPE));
-    else
-        for (int i = 0; i < count; ++i)
-            ::new ((void*)(elements + i)) TYPE();
+    for (int i = 0; i < count; ++i)
+        ::new ((void*)(elements + i)) TYPE();
 }
 
 template <class TYPE>
@@ -125,7 +121,12 @@ public:
         else if (m_nSize < m_nMaxSize)
             reserve(m_nSize);
     }
-    void RemoveAll() { SetSize(0); }
+    void RemoveAll()
+    {
+        DestructElements<TYPE>(m_pData, m_nSize);
+        m_nSize = 0;
+        release();
+    }
 
     TYPE GetAt(int index) const { return m_pData[index]; }
     void SetAt(int index, ARG_TYPE element) { m_pData[index] = element; }
