@@ -1,6 +1,7 @@
 // Symmetric keys: parity helpers, sizes and validity, stored form.
 #include <gtest/gtest.h>
 
+#include "support/archive_helpers.h"
 #include "cipher_test_util.h"
 
 TEST(DESParity, AdjustAndCheck)
@@ -83,48 +84,15 @@ TEST(RC2Key, BitsVersionsAndValidity)
     EXPECT_EQ(copy.Size(), 4u);
 }
 
-namespace {
-
-Bytes store(CKey& key)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        key.Serialize(ar);
-        ar.Close();
-    }
-    Bytes out(file.GetLength());
-    file.SeekToBegin();
-    file.Read(out.data(), (UINT)out.size());
-    return out;
-}
-
-int loadError(CKey& key, const Bytes& bytes)
-{
-    CMemFile file;
-    file.Write(bytes.data(), (UINT)bytes.size());
-    file.SeekToBegin();
-    try {
-        CArchive ar(&file, CArchive::load);
-        key.Serialize(ar);
-    } catch (CArchiveException* e) {
-        const int cause = e->m_cause;
-        e->Delete();
-        return cause;
-    }
-    return 0;
-}
-
-}  // namespace
 
 TEST(KeyArchive, StoredForms)
 {
     CDESkey des;
-    const Bytes d = store(des);
+    const Bytes d = storedBytes(des);
     ASSERT_EQ(d.size(), 9u);
     EXPECT_EQ(d[0], 1);
     CDESkey loaded;
-    EXPECT_EQ(loadError(loaded, d), 0);
+    EXPECT_EQ(archiveLoadCause(loaded, d), 0);
     EXPECT_EQ(toHex(loaded.Data(), 8), toHex(des.Data(), 8));
 
     // Version 0 carries eight more bytes, which are skipped.
@@ -132,16 +100,16 @@ TEST(KeyArchive, StoredForms)
     v0[0] = 0;
     v0.insert(v0.end(), 8, 0xaa);
     CDESkey old;
-    EXPECT_EQ(loadError(old, v0), 0);
+    EXPECT_EQ(archiveLoadCause(old, v0), 0);
     EXPECT_EQ(toHex(old.Data(), 8), toHex(des.Data(), 8));
 
     Bytes v2 = d;
     v2[0] = 2;
-    EXPECT_EQ(loadError(loaded, v2), CArchiveException::genericException);
-    EXPECT_EQ(loadError(loaded, Bytes(d.begin(), d.begin() + 5)), CArchiveException::endOfFile);
+    EXPECT_EQ(archiveLoadCause(loaded, v2), CArchiveException::genericException);
+    EXPECT_EQ(archiveLoadCause(loaded, Bytes(d.begin(), d.begin() + 5)), CArchiveException::endOfFile);
     Bytes badParity = d;
     badParity[1] ^= 1;
-    EXPECT_EQ(loadError(loaded, badParity), CArchiveException::genericException);
+    EXPECT_EQ(archiveLoadCause(loaded, badParity), CArchiveException::genericException);
 
     // An invalid key is not written.
     const unsigned char three[3] = {1, 2, 3};
@@ -160,17 +128,17 @@ TEST(KeyArchive, StoredForms)
 TEST(KeyArchive, RC2KeyCarriesItsBits)
 {
     CRC2key key(64);
-    const Bytes d = store(key);
+    const Bytes d = storedBytes(key);
     ASSERT_EQ(d.size(), 1u + 2u + 1u + 8u);
     EXPECT_EQ(toHex(Bytes(d.begin(), d.begin() + 4)), "00400001");
     CRC2key loaded(64);
-    EXPECT_EQ(loadError(loaded, d), 0);
+    EXPECT_EQ(archiveLoadCause(loaded, d), 0);
     EXPECT_EQ(loaded.GetBits(), 64);
     EXPECT_EQ(toHex(loaded.Data(), 8), toHex(key.Data(), 8));
     Bytes marked = d;
     marked[0] = 1;
-    EXPECT_EQ(loadError(loaded, marked), CArchiveException::genericException);
+    EXPECT_EQ(archiveLoadCause(loaded, marked), CArchiveException::genericException);
     Bytes badBits = d;
     badBits[1] = 63;
-    EXPECT_EQ(loadError(loaded, badBits), CArchiveException::genericException);
+    EXPECT_EQ(archiveLoadCause(loaded, badBits), CArchiveException::genericException);
 }

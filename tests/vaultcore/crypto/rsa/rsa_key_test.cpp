@@ -7,6 +7,7 @@
 #include <cstring>
 #include <thread>
 
+#include "support/archive_helpers.h"
 #include "rsa_test_util.h"
 
 namespace {
@@ -251,55 +252,22 @@ TEST(RSAKeys, UnknownDigestAlgorithmIsNotSupported)
     EXPECT_TRUE(thrown);
 }
 
-namespace {
-
-Bytes store(CObject& key)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        key.Serialize(ar);
-        ar.Close();
-    }
-    Bytes out(file.GetLength());
-    file.SeekToBegin();
-    file.Read(out.data(), (UINT)out.size());
-    return out;
-}
-
-int loadCause(CObject& key, const Bytes& bytes)
-{
-    CMemFile file;
-    file.Write(bytes.data(), (UINT)bytes.size());
-    file.SeekToBegin();
-    try {
-        CArchive ar(&file, CArchive::load);
-        key.Serialize(ar);
-    } catch (CArchiveException* e) {
-        const int cause = e->m_cause;
-        e->Delete();
-        return cause;
-    }
-    return 0;
-}
-
-}  // namespace
 
 TEST(RSAKeyArchive, RoundTripsAndRefusals)
 {
     const ExposedPair& k = pair512();
     CRSAPrivateKey priv = k;
-    const Bytes stored = store(priv);
+    const Bytes stored = storedBytes(priv);
     ASSERT_EQ(stored.size(), 5u + 512u + 3u + 256u + 2u + 256u + 256u + 128u);
     EXPECT_EQ(hexOf(Bytes(stored.begin(), stored.begin() + 5)), "0000010002");
     CRSAPrivateKey loaded;
-    EXPECT_EQ(loadCause(loaded, stored), 0);
+    EXPECT_EQ(archiveLoadCause(loaded, stored), 0);
     EXPECT_TRUE(loaded == priv);
     EXPECT_EQ(0, std::memcmp(loaded.GetPrivateExponent(), priv.GetPrivateExponent(), 256));
     EXPECT_EQ(0, std::memcmp(loaded.GetCoefficient(), priv.GetCoefficient(), 128));
 
     CRSAPublicKey pub = k;
-    const Bytes pubStored = store(pub);
+    const Bytes pubStored = storedBytes(pub);
     ASSERT_EQ(pubStored.size(), 5u + 512u);
     struct {
         size_t at;
@@ -319,11 +287,11 @@ TEST(RSAKeyArchive, RoundTripsAndRefusals)
         if (d.at == 3)
             bad[4] = 0x01;
         CRSAPublicKey target;
-        EXPECT_EQ(loadCause(target, bad), d.cause) << d.at;
+        EXPECT_EQ(archiveLoadCause(target, bad), d.cause) << d.at;
         EXPECT_EQ(target.GetBits(), 0) << "a failed load changed the key";
     }
     CRSAPublicKey truncated;
-    EXPECT_EQ(loadCause(truncated, Bytes(pubStored.begin(), pubStored.begin() + 100)),
+    EXPECT_EQ(archiveLoadCause(truncated, Bytes(pubStored.begin(), pubStored.begin() + 100)),
               CArchiveException::endOfFile);
 
     // Shorter fields are right-aligned.
@@ -331,7 +299,7 @@ TEST(RSAKeyArchive, RoundTripsAndRefusals)
     shortForm.insert(shortForm.end(), pubStored.begin() + 5 + 192, pubStored.begin() + 5 + 256);
     shortForm.insert(shortForm.end(), pubStored.begin() + 5 + 256 + 192, pubStored.end());
     CRSAPublicKey compact;
-    EXPECT_EQ(loadCause(compact, shortForm), 0);
+    EXPECT_EQ(archiveLoadCause(compact, shortForm), 0);
     EXPECT_TRUE(compact == pub);
 }
 
