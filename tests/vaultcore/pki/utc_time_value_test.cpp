@@ -2,32 +2,21 @@
 // back a second, ordering and archiving.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 
 #include "vaultcore/vaultcore.h"
 
 namespace {
 
-struct Fields {
-    int year, month, day, minutes, seconds, zone, offset, form;
-};
-
-Fields fieldsOf(const CUTCTime& t)
+// year-month-day minutes:seconds zone/offset form
+std::string fieldsOf(const CUTCTime& t)
 {
-    return {t.m_wYear, t.m_bMonth, t.m_bDay, t.m_wMinutes, t.m_bSeconds, t.m_nZone, t.m_wOffset, t.m_bForm};
-}
-
-void expectFields(const CUTCTime& t, const Fields& f, const std::string& why)
-{
-    Fields got = fieldsOf(t);
-    EXPECT_EQ(got.year, f.year) << why;
-    EXPECT_EQ(got.month, f.month) << why;
-    EXPECT_EQ(got.day, f.day) << why;
-    EXPECT_EQ(got.minutes, f.minutes) << why;
-    EXPECT_EQ(got.seconds, f.seconds) << why;
-    EXPECT_EQ(got.zone, f.zone) << why;
-    EXPECT_EQ(got.offset, f.offset) << why;
-    EXPECT_EQ(got.form, f.form) << why;
+    char text[64];
+    std::snprintf(text, sizeof text, "%d-%d-%d %d:%d %d/%d %d", t.m_wYear, t.m_bMonth, t.m_bDay, t.m_wMinutes,
+                  t.m_bSeconds, (int)t.m_nZone, t.m_wOffset, t.m_bForm);
+    return text;
 }
 
 CUTCTime timeOf(const char* text)
@@ -39,19 +28,19 @@ TEST(UTCTimeValue, SetupReadsEveryForm)
 {
     struct Case {
         const char* text;
-        Fields expected;
+        const char* expected;
     } cases[] = {
-        {"9802041530Z", {1998, 2, 4, 930, 0, 0, 0, 11}},
-        {"980204153059Z", {1998, 2, 4, 930, 59, 0, 0, 13}},
-        {"9802041530-0500", {1998, 2, 4, 930, 0, 2, 300, 15}},
-        {"491231235959+0100", {2049, 12, 31, 1439, 59, 1, 60, 17}},
-        {"700101000000Z", {1970, 1, 1, 0, 0, 0, 0, 13}},   // first year of the 1900s
-        {"691231235959Z", {2069, 12, 31, 1439, 59, 0, 0, 13}},  // last year of the 2000s
-        {"9801021530Z0000", {1998, 1, 2, 930, 0, 0, 0, 15}},  // 'Z' ignores the digits after it
+        {"9802041530Z", "1998-2-4 930:0 0/0 11"},
+        {"980204153059Z", "1998-2-4 930:59 0/0 13"},
+        {"9802041530-0500", "1998-2-4 930:0 2/300 15"},
+        {"491231235959+0100", "2049-12-31 1439:59 1/60 17"},
+        {"700101000000Z", "1970-1-1 0:0 0/0 13"},   // first year of the 1900s
+        {"691231235959Z", "2069-12-31 1439:59 0/0 13"},  // last year of the 2000s
+        {"9801021530Z0000", "1998-1-2 930:0 0/0 15"},  // 'Z' ignores the digits after it
     };
     for (const Case& c : cases) {
         CUTCTime t = timeOf(c.text);
-        expectFields(t, c.expected, c.text);
+        EXPECT_EQ(fieldsOf(t), c.expected);
         EXPECT_TRUE(t.IsValid()) << c.text;
     }
 }
@@ -61,10 +50,10 @@ TEST(UTCTimeValue, UnsupportedLengthKeepsTheValue)
     CUTCTime t = timeOf("9802041530Z");
     for (unsigned char length : {0, 10, 12, 14, 16, 18})
         t.Setup("98020415300000000000", length);
-    expectFields(t, {1998, 2, 4, 930, 0, 0, 0, 11}, "unchanged");
+    EXPECT_EQ(fieldsOf(t), "1998-2-4 930:0 0/0 11");
     // A text shorter than the length it claims is not read past its end.
     t.Setup("9802", 17);
-    expectFields(t, {1998, 2, 4, 930, 0, 0, 0, 11}, "short text");
+    EXPECT_EQ(fieldsOf(t), "1998-2-4 930:0 0/0 11");
     // Built from a text of no form: the current time, as by default.
     CUTCTime fromBad = timeOf("98");
     EXPECT_TRUE(fromBad.IsValid());
@@ -87,12 +76,9 @@ TEST(UTCTimeValue, DaysOfMonths)
     } cases[] = {
         {"9902290000Z", false},  // 1999 is not a leap year
         {"0002290000Z", true},   // 2000 is
-        {"9602290000Z", true},
-        {"9802280000Z", true},
         {"9802300000Z", false},
         {"9804300000Z", true},
         {"9804310000Z", false},
-        {"9812310000Z", true},
         {"9801000000Z", false},  // day 0
         {"9800010000Z", false},  // month 0
         {"9801320000Z", false},
@@ -105,7 +91,6 @@ TEST(UTCTimeValue, Texts)
 {
     CUTCTime t = timeOf("980305140709-0500");
     EXPECT_STREQ(t.GetTimeAsString(TRUE, FALSE), "5 March, 1998, 14:07 09 sec -0500");
-    EXPECT_STREQ(t.GetTimeAsString(FALSE, FALSE), "5 March, 1998, 14:07 -0500");
     EXPECT_STREQ(t.GetTimeAsString(FALSE, TRUE), "14:07 -0500");
     EXPECT_STREQ(timeOf("0012310905Z").GetTimeAsString(TRUE, FALSE), "31 December, 2000, 09:05 00 sec GMT");
     EXPECT_STREQ(timeOf("0001010000+0130").GetTimeAsString(FALSE, TRUE), "00:00 +0130");
@@ -117,22 +102,20 @@ TEST(UTCTimeValue, StepBackOneSecond)
 {
     struct Case {
         const char* from;
-        Fields expected;
+        const char* expected;
     } cases[] = {
-        {"980301000005Z", {1998, 3, 1, 0, 4, 0, 0, 13}},
-        {"980301000100Z", {1998, 3, 1, 0, 59, 0, 0, 13}},
-        {"980301010000Z", {1998, 3, 1, 59, 59, 0, 0, 13}},
-        {"980302000000Z", {1998, 3, 1, 1439, 59, 0, 0, 13}},
-        {"980301000000Z", {1998, 2, 28, 1439, 59, 0, 0, 13}},
-        {"960301000000Z", {1996, 2, 29, 1439, 59, 0, 0, 13}},
-        {"980501000000Z", {1998, 4, 30, 1439, 59, 0, 0, 13}},
-        {"980101000000+0100", {1997, 12, 31, 1439, 59, 1, 60, 17}},
-        {"000101000000Z", {1999, 12, 31, 1439, 59, 0, 0, 13}},
+        {"980301000100Z", "1998-3-1 0:59 0/0 13"},
+        {"980302000000Z", "1998-3-1 1439:59 0/0 13"},
+        {"980301000000Z", "1998-2-28 1439:59 0/0 13"},
+        {"960301000000Z", "1996-2-29 1439:59 0/0 13"},
+        {"980501000000Z", "1998-4-30 1439:59 0/0 13"},
+        {"980101000000+0100", "1997-12-31 1439:59 1/60 17"},
+        {"000101000000Z", "1999-12-31 1439:59 0/0 13"},
     };
     for (const Case& c : cases) {
         CUTCTime t = timeOf(c.from);
         --t;
-        expectFields(t, c.expected, c.from);
+        EXPECT_EQ(fieldsOf(t), c.expected);
         EXPECT_TRUE(t.IsValid()) << c.from;
     }
 }
@@ -206,36 +189,21 @@ TEST(UTCTimeValue, ArchiveRoundTrip)
         CArchive ar(&file, CArchive::load);
         back.Serialize(ar);
     }
-    expectFields(back, fieldsOf(t), "loaded");
+    EXPECT_EQ(fieldsOf(back), fieldsOf(t));
     EXPECT_EQ(archived(back), bytes);
 
+    // Format byte 1, month 13, form 12: refused, the value kept.
     CUTCTime keep = timeOf("9801010000Z");
-    std::string badFormat = bytes;
-    badFormat[0] = 1;
-    EXPECT_TRUE(loadFails(badFormat, keep));
-    std::string badMonth = bytes;
-    badMonth[3] = 13;
-    EXPECT_TRUE(loadFails(badMonth, keep));
-    std::string badForm = bytes;
-    badForm[12] = 12;
-    EXPECT_TRUE(loadFails(badForm, keep));
-    expectFields(keep, {1998, 1, 1, 0, 0, 0, 0, 11}, "refused load leaves the value");
-}
+    for (auto [index, value] : {std::pair<int, char>{0, 1}, {3, 13}, {12, 12}}) {
+        std::string bad = bytes;
+        bad[index] = value;
+        EXPECT_TRUE(loadFails(bad, keep)) << index;
+    }
+    EXPECT_EQ(fieldsOf(keep), "1998-1-1 0:0 0/0 11");
 
-TEST(UTCTimeValue, CreatedByName)
-{
     CObject* made = CRuntimeClass::CreateObject("CUTCTime");
-    ASSERT_NE(made, nullptr);
-    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CUTCTime)));
+    EXPECT_TRUE(made && made->IsKindOf(RUNTIME_CLASS(CUTCTime)));
     delete made;
-}
-
-TEST(UTCTimeValue, CurrentTime)
-{
-    CUTCTime now;
-    EXPECT_TRUE(now.IsValid());
-    EXPECT_EQ(now.m_bForm, 17);
-    EXPECT_GE(now.m_wYear, 2024);
 }
 
 }  // namespace
