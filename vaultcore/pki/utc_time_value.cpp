@@ -139,8 +139,8 @@ void CUTCTime::SetCurrentTime()
 {
     std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
     tzset();
+    localtime_r(&now, &local);
     // The standard offset of the zone, daylight saving left out:
     // UTC = local + bias.
     long bias = timezone / 60;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -204,6 +205,29 @@ TEST(UTCTimeValue, ArchiveRoundTrip)
     CObject* made = CRuntimeClass::CreateObject("CUTCTime");
     EXPECT_TRUE(made && made->IsKindOf(RUNTIME_CLASS(CUTCTime)));
     delete made;
+}
+
+TEST(UTCTimeValue, CurrentTimeCarriesTheStandardOffset)
+{
+    struct Case {
+        const char* tz;
+        int zone, offset;
+    } cases[] = {{"UTC0", 0, 0}, {"EST5EDT", 2, 300}, {"IST-5:30", 1, 330}, {"CET-1CEST", 1, 60}};
+    const char* saved = std::getenv("TZ");
+    std::string old = saved ? saved : "";
+    for (const Case& c : cases) {
+        setenv("TZ", c.tz, 1);
+        CUTCTime now;
+        EXPECT_TRUE(now.IsValid()) << c.tz;
+        EXPECT_EQ(now.m_bForm, 17);
+        EXPECT_EQ(now.m_nZone, c.zone) << c.tz;
+        EXPECT_EQ(now.m_wOffset, c.offset) << c.tz;
+    }
+    if (saved)
+        setenv("TZ", old.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 }  // namespace
