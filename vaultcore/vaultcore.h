@@ -34,6 +34,9 @@
 #include "vaultcore/crypto/rsa_private_key.h"
 #include "vaultcore/crypto/rsa_key_pair.h"
 
+#include "vaultcore/pki/utc_time_value.h"
+#include "vaultcore/pki/serial_number.h"
+
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"
 #include "vaultcore/ldapmsg/ldap_protected_password.h"

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "vaultcore/pki/serial_number.h"
+
 IMPLEMENT_ASN1_COPY(CASN1_INTEGER)
 IMPLEMENT_ASN1_COPY(CASN1_ENUMERATED)
 
@@ -131,4 +133,13 @@ BOOL CASN1_ENUMERATED::isValid(const CASN1Type* value, int implicitlyTagged)
     CASN1_ENUMERATED probe(buffer, sizeof buffer);
     unsigned long number;
     return probe.GetInteger(number);
+}
+
+CASN1_INTEGER::operator CSerialNumber() const
+{
+    unsigned long n = contentsLength(), first = 0;
+    const unsigned char* data = contentsData();
+    while (n - first > 1 && data[first] == 0)
+        ++first;
+    return CSerialNumber(const_cast<unsigned char*>(data) + first, (int)(n - first));
 }

@@ -18,6 +18,8 @@ public:
     // The contents read as an unsigned magnitude; FALSE when it needs more
     // than 32 bits.
     BOOL GetInteger(unsigned long& value) const;
+    // The contents without leading 0x00 octets (at least one octet kept).
+    operator CSerialNumber() const;
 
     void writeClearContents(CBufferedFilterNS& stage) const override;
     unsigned long getClearContentsLength() const override;

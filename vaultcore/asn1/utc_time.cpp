@@ -1,5 +1,10 @@
 #include "vaultcore/asn1/utc_time.h"
 
+#include <cstdio>
+
+#include "vaultcore/asn1/dump.h"
+#include "vaultcore/pki/utc_time_value.h"
+
 IMPLEMENT_ASN1_COPY(CASN1_UTCTime)
 
 namespace {
@@ -24,6 +29,11 @@ CASN1_UTCTime::CASN1_UTCTime()
     m_identifier = kUTCTimeTag;
 }
 
+CASN1_UTCTime::CASN1_UTCTime(const CUTCTime& time) : CASN1_UTCTime()
+{
+    GetDataFrom(time);
+}
+
 BOOL CASN1_UTCTime::isValid(const CASN1Type* value, int implicitlyTagged)
 {
     if (!value || (!implicitlyTagged && value->getIdentifier() != kUTCTimeTag))
@@ -46,4 +56,55 @@ BOOL CASN1_UTCTime::isValid(const CASN1Type* value, int implicitlyTagged)
     if (length >= 15 && !digitsAt(text, clock + 1, 4))
         return FALSE;
     return TRUE;
+}
+
+void CASN1_UTCTime::SetDataTo(CUTCTime& time) const
+{
+    if (!isValid(this, TRUE))
+        ___throwDERDecodingException("CASN1_UTCTime::SetDataTo - invalid contents");
+    CString text;
+    GetString(text);
+    int length = text.GetLength();
+    bool withSeconds = length == 13 || length == 17;
+    bool withOffset = length == 15 || length == 17;
+    CString wide = text.Left(10) + (withSeconds ? text.Mid(10, 2) : CString("00"));
+    int zone = withSeconds ? 12 : 10;
+    wide += text.Mid(zone, 1) + (withOffset ? text.Mid(zone + 1, 4) : CString("0000"));
+    time.Setup(wide, 17);
+}
+
+void CASN1_UTCTime::GetDataFrom(const CUTCTime& time)
+{
+    if (!time.IsValid())
+        ___throwDERDecodingException("CASN1_UTCTime::GetDataFrom - invalid time");
+    // At most 17 characters: every field is in range after IsValid.
+    char text[24];
+    int n = std::snprintf(text, sizeof text, "%02u%02u%02u%02u%02u", (unsigned)(time.m_wYear % 100),
+                          (unsigned)time.m_bMonth, (unsigned)time.m_bDay, (unsigned)(time.m_wMinutes / 60),
+                          (unsigned)(time.m_wMinutes % 60));
+    if (time.m_bForm == 13 || time.m_bForm == 17)
+        n += std::snprintf(text + n, sizeof text - n, "%02u", (unsigned)time.m_bSeconds);
+    text[n++] = time.m_nZone == CUTCTime::kZoneGMT ? 'Z' : time.m_nZone == CUTCTime::kZonePlus ? '+' : '-';
+    text[n] = 0;
+    if (time.m_bForm == 15 || time.m_bForm == 17)
+        n += std::snprintf(text + n, sizeof text - n, "%02u%02u", (unsigned)(time.m_wOffset / 60),
+                           (unsigned)(time.m_wOffset % 60));
+    clear();
+    setConstructed(FALSE);
+    setIndefinite(FALSE);
+    setContentsBytes((const unsigned char*)text, (unsigned long)n);
+}
+
+void CASN1_UTCTime::Dump(unsigned long indent, CFile* file) const
+{
+    CASN1_CONSTRUCTED_TYPE::Dump(indent, file);
+    if (!isValid(this, 0))
+        return;
+    CUTCTime time;
+    SetDataTo(time);
+    // Digits the validator lets through may still name no date (month 13).
+    if (!time.IsValid())
+        return;
+    ___WriteFormatted(file, "%sUTCTime: %s\r\n", (const char*)CString(' ', (int)indent),
+                      (const char*)time.GetTimeAsString(TRUE, FALSE));
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include "vaultcore/asn1/asn1_type.h"
 
+class CUTCTime;
+
 // UTCTime: ASCII text YYMMDDhhmm[ss] followed by 'Z' or a sign, with hhmm
 // after the zone character in the 15- and 17-character forms. Decoding
 // takes any text; isValid checks the form.
@@ -8,5 +10,18 @@ class VAULTCORE_API CASN1_UTCTime : public CASN1_CONSTRUCTED_TYPE {
     DECLARE_ASN1_COPY(CASN1_UTCTime)
 public:
     CASN1_UTCTime();
+    // The text of the time in the time's own form (GetDataFrom).
+    explicit CASN1_UTCTime(const CUTCTime& time);
     static BOOL isValid(const CASN1Type* value, int implicitlyTagged);
+
+    // Fills the time from the text, widened to the 17-character form first
+    // (seconds 00 and offset 0000 where absent), so the time gets form 17.
+    // A text the validator refuses throws CDERDecodingException.
+    void SetDataTo(CUTCTime& time) const;
+    // Replaces the value by the primitive text of the time in its form (11,
+    // 13, 15 or 17 characters). A time that is not valid throws
+    // CDERDecodingException and leaves the value as it was.
+    void GetDataFrom(const CUTCTime& time);
+    // The usual listing, then the time in words when the text is a valid time.
+    void Dump(unsigned long indent, CFile* file) const override;
 };
