@@ -32,6 +32,7 @@
 #include "vaultcore/crypto/crypto_file.h"
 #include "vaultcore/crypto/rsa_public_key.h"
 #include "vaultcore/crypto/rsa_private_key.h"
+#include "vaultcore/crypto/prime_search_progress.h"
 #include "vaultcore/crypto/rsa_key_pair.h"
 
 #include "vaultcore/pki/utc_time_value.h"

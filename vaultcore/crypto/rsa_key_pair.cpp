@@ -5,32 +5,14 @@
 
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/crypto/huge_digit.h"
+#include "vaultcore/crypto/prime_search_progress.h"
 #include "vaultcore/crypto/progress.h"
 #include "vaultcore/crypto/randoms_generator.h"
 
 namespace {
 
 // Progress bookkeeping of the prime search, shared by the library.
-const int kRangeMax = 100;
-unsigned short g_position = 0;
-int g_sinceDoubling = 0;
-int g_sinceUpdate = 0;
-int g_interval = 1;
-
-void noteRejected(CProgress* progress)
-{
-    if (!progress)
-        return;
-    if (++g_sinceDoubling == kRangeMax / 2 + 1) {
-        g_sinceDoubling = 0;
-        g_interval *= 2;
-    }
-    if (++g_sinceUpdate >= g_interval) {
-        ++g_position;
-        progress->SetUp(kRangeMax, 0, 1, g_position);
-        g_sinceUpdate = 0;
-    }
-}
+CPrimeSearchProgress g_searchProgress;
 
 // The odd primes below 2^16, for sieving candidates before the probable-
 // prime test: a candidate with a small factor is rejected without the
@@ -106,12 +88,7 @@ CHugeDigit PrimeNumber(const CHugeDigit& b, const CHugeDigit& c, const CHugeDigi
         a = Subtract(a, d);
     const CHugeDigit limit = Subtract(c, d);
 
-    if (progress && g_position == 0) {
-        progress->SetUp(kRangeMax, 0, 1, 0);
-        g_interval = 1;
-        g_sinceDoubling = 0;
-        g_sinceUpdate = 0;
-    }
+    g_searchProgress.begin(progress);
 
     // Sieving applies to the odd walk over numbers well above 2^16.
     const bool sieve = IsEqual(d, CHugeDigit(2ul)) && b.Bits() > 40;
@@ -144,7 +121,7 @@ CHugeDigit PrimeNumber(const CHugeDigit& b, const CHugeDigit& c, const CHugeDigi
             AfxThrowUnlockException("CRSAKeyPair::PrimeNumber - prime number search failed");
         }
         a = Add(a, d);
-        noteRejected(progress);
+        g_searchProgress.rejected(progress);
     }
     a.DoCompact();
     return a;
@@ -180,7 +157,7 @@ CRSAKeyPair::CRSAKeyPair(unsigned short bits, int useFermat4, const unsigned cha
     const CHugeDigit e(useFermat4 ? 65537ul : 3ul);
     const unsigned short pBits = (unsigned short)((bits + 1) / 2);
     const unsigned short qBits = (unsigned short)(bits - pBits);
-    g_position = 0;
+    g_searchProgress.restart();
 
     CHugeDigit p = searchPrime(pBits, e, seed, seedLength, progress);
     CHugeDigit q = searchPrime(qBits, e, seed, seedLength, progress);
