@@ -163,7 +163,9 @@ TEST(RSAKeys, ProcessDataRange)
     k.privateProcess(modulus, out);
     EXPECT_EQ(hexOf(out), std::string(128, '0'));
     CByteArray above = modulus;
-    above[63] += 1;  // the modulus is odd, so this does not carry
+    int last = 63;
+    while (++above[last] == 0)  // modulus + 1, carrying through 0xFF bytes
+        --last;
     EXPECT_TRUE(throwsUnlock([&] { k.publicProcess(above, out); }));
     EXPECT_TRUE(throwsUnlock([&] { k.privateProcess(above, out); }));
     // A longer array with zero bytes in front is the same number.
