@@ -13,12 +13,12 @@ void CDigestMaker::UpdateBlock(const unsigned char* data, int n, CProgress* prog
     const int bs = m_nBlockSize;
     if (m_nBuffered > 0 && n > 0) {
         int take = bs - m_nBuffered < n ? bs - m_nBuffered : n;
-        std::memcpy(m_pBuffer + m_nBuffered, data, (size_t)take);
+        std::memcpy(blockBuffer() + m_nBuffered, data, (size_t)take);
         m_nBuffered += take;
         data += take;
         n -= take;
         if (m_nBuffered == bs) {
-            UpdateDigest(m_pBuffer);
+            UpdateDigest(blockBuffer());
             m_nBuffered = 0;
             if (progress)
                 progress->Hint(1);
@@ -32,10 +32,10 @@ void CDigestMaker::UpdateBlock(const unsigned char* data, int n, CProgress* prog
             progress->Hint(1);
     }
     if (n > 0) {
-        std::memcpy(m_pBuffer + m_nBuffered, data, (size_t)n);
+        std::memcpy(blockBuffer() + m_nBuffered, data, (size_t)n);
         m_nBuffered += n;
         if (m_nBuffered == bs) {
-            UpdateDigest(m_pBuffer);
+            UpdateDigest(blockBuffer());
             m_nBuffered = 0;
             if (progress)
                 progress->Hint(1);

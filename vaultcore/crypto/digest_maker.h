@@ -55,21 +55,13 @@ public:
     int GetBufferedCount() const { return m_nBuffered; }
 
 protected:
-    CDigestMaker(unsigned char* buffer, int blockSize) : m_pBuffer(buffer), m_nBuffered(0), m_nBlockSize(blockSize) {}
-    // Copies take the counters; the derived copy passes its own buffer and
-    // copies the buffered bytes into it.
-    CDigestMaker(const CDigestMaker& other, unsigned char* buffer)
-        : m_pBuffer(buffer), m_nBuffered(other.m_nBuffered), m_nBlockSize(other.m_nBlockSize)
-    {
-    }
-    CDigestMaker(const CDigestMaker&) = delete;
-    CDigestMaker& operator=(const CDigestMaker& other)
-    {
-        m_nBuffered = other.m_nBuffered;
-        m_nBlockSize = other.m_nBlockSize;
-        return *this;
-    }
+    explicit CDigestMaker(int blockSize) : m_nBuffered(0), m_nBlockSize(blockSize) {}
+    CDigestMaker(const CDigestMaker&) = default;
+    CDigestMaker& operator=(const CDigestMaker&) = default;
 
+    // The derived maker's block buffer: it lives in the derived object, so
+    // that the implicit copies of every maker copy it along with the state.
+    virtual unsigned char* blockBuffer() = 0;
     // The compression function over one full block.
     virtual void UpdateDigest(const unsigned char* block) = 0;
     // Adds n bytes to the message-length counter.
@@ -77,7 +69,6 @@ protected:
     // Appends padding and length or checksum through UpdateBlock.
     virtual void UpdateLastBytes() = 0;
 
-    unsigned char* m_pBuffer;
     int m_nBuffered;
     int m_nBlockSize;
 };

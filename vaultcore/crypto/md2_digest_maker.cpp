@@ -4,25 +4,9 @@
 
 #include "vaultcore/crypto/md2_tab.h"
 
-CMD2DigestMaker::CMD2DigestMaker() : CDigestMaker(m_block, 16)
+CMD2DigestMaker::CMD2DigestMaker() : CDigestMaker(16)
 {
     ResetContext();
-}
-
-CMD2DigestMaker::CMD2DigestMaker(const CMD2DigestMaker& other) : CDigestMaker(other, m_block)
-{
-    std::memcpy(m_state, other.m_state, sizeof m_state);
-    std::memcpy(m_checksum, other.m_checksum, sizeof m_checksum);
-    std::memcpy(m_block, other.m_block, sizeof m_block);
-}
-
-CMD2DigestMaker& CMD2DigestMaker::operator=(const CMD2DigestMaker& other)
-{
-    CDigestMaker::operator=(other);
-    std::memcpy(m_state, other.m_state, sizeof m_state);
-    std::memcpy(m_checksum, other.m_checksum, sizeof m_checksum);
-    std::memcpy(m_block, other.m_block, sizeof m_block);
-    return *this;
 }
 
 void CMD2DigestMaker::ResetContext()

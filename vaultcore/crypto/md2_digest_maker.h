@@ -5,8 +5,6 @@
 class VAULTCORE_API CMD2DigestMaker : public CDigestMaker {
 public:
     CMD2DigestMaker();
-    CMD2DigestMaker(const CMD2DigestMaker& other);
-    CMD2DigestMaker& operator=(const CMD2DigestMaker& other);
 
     // The 16-byte state X.
     void GetCurrentDigest(unsigned char* out) const override;
@@ -21,5 +19,6 @@ protected:
 private:
     unsigned char m_state[16];
     unsigned char m_checksum[16];
+    unsigned char* blockBuffer() override { return m_block; }
     unsigned char m_block[16];
 };

@@ -107,25 +107,9 @@ void md5Compress(uint32_t state[4], const unsigned char* block)
 }
 }  // namespace
 
-CMD5DigestMaker::CMD5DigestMaker() : CDigestMaker(m_block, 64)
+CMD5DigestMaker::CMD5DigestMaker() : CDigestMaker(64)
 {
     ResetContext();
-}
-
-CMD5DigestMaker::CMD5DigestMaker(const CMD5DigestMaker& other) : CDigestMaker(other, m_block)
-{
-    std::memcpy(m_state, other.m_state, sizeof m_state);
-    std::memcpy(m_count, other.m_count, sizeof m_count);
-    std::memcpy(m_block, other.m_block, sizeof m_block);
-}
-
-CMD5DigestMaker& CMD5DigestMaker::operator=(const CMD5DigestMaker& other)
-{
-    CDigestMaker::operator=(other);
-    std::memcpy(m_state, other.m_state, sizeof m_state);
-    std::memcpy(m_count, other.m_count, sizeof m_count);
-    std::memcpy(m_block, other.m_block, sizeof m_block);
-    return *this;
 }
 
 void CMD5DigestMaker::ResetContext()

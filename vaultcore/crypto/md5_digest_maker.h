@@ -5,8 +5,6 @@
 class VAULTCORE_API CMD5DigestMaker : public CDigestMaker {
 public:
     CMD5DigestMaker();
-    CMD5DigestMaker(const CMD5DigestMaker& other);
-    CMD5DigestMaker& operator=(const CMD5DigestMaker& other);
 
     // A, B, C, D little-endian: 16 bytes.
     void GetCurrentDigest(unsigned char* out) const override;
@@ -20,5 +18,6 @@ protected:
 private:
     uint32_t m_state[4];
     uint32_t m_count[2];  // message length in bits: low word, high word
+    unsigned char* blockBuffer() override { return m_block; }
     unsigned char m_block[64];
 };

@@ -5,27 +5,9 @@
 
 #include "vaultcore/crypto/sha1_compress.h"
 
-CSHA1DigestMaker::CSHA1DigestMaker() : CDigestMaker(m_block, 64)
+CSHA1DigestMaker::CSHA1DigestMaker() : CDigestMaker(64)
 {
     ResetContext();
-}
-
-CSHA1DigestMaker::CSHA1DigestMaker(const CSHA1DigestMaker& other) : CDigestMaker(other, m_block)
-{
-    std::memcpy(m_state, other.m_state, sizeof m_state);
-    std::memcpy(m_count, other.m_count, sizeof m_count);
-    std::memcpy(m_schedule, other.m_schedule, sizeof m_schedule);
-    std::memcpy(m_block, other.m_block, sizeof m_block);
-}
-
-CSHA1DigestMaker& CSHA1DigestMaker::operator=(const CSHA1DigestMaker& other)
-{
-    CDigestMaker::operator=(other);
-    std::memcpy(m_state, other.m_state, sizeof m_state);
-    std::memcpy(m_count, other.m_count, sizeof m_count);
-    std::memcpy(m_schedule, other.m_schedule, sizeof m_schedule);
-    std::memcpy(m_block, other.m_block, sizeof m_block);
-    return *this;
 }
 
 namespace {

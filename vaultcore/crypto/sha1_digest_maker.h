@@ -7,8 +7,6 @@
 class VAULTCORE_API CSHA1DigestMaker : public CDigestMaker {
 public:
     CSHA1DigestMaker();
-    CSHA1DigestMaker(const CSHA1DigestMaker& other);
-    CSHA1DigestMaker& operator=(const CSHA1DigestMaker& other);
 
     // H0-H4 big-endian: 20 bytes.
     void GetCurrentDigest(unsigned char* out) const override;
@@ -29,5 +27,6 @@ private:
     uint32_t m_state[5];
     uint32_t m_count[2];      // message length in bits: low word, high word
     uint32_t m_schedule[80];  // message schedule of the portable compression
+    unsigned char* blockBuffer() override { return m_block; }
     unsigned char m_block[64];
 };
