@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "platform/exceptions.h"
 #include "platform/thread.h"
 
 struct HWND__ {};
@@ -59,6 +60,10 @@ struct QueueHolder {
     }
 };
 
+// The helpers below call into the standard library (maps, queues, locks);
+// the public functions run them through vcTranslateStdExceptions, so only
+// the class library's exceptions leave this file.
+
 ThreadQueue& myQueue()
 {
     static thread_local QueueHolder holder;
@@ -67,28 +72,35 @@ ThreadQueue& myQueue()
 
 std::shared_ptr<Window> findWindow(HWND window)
 {
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    auto it = registry().windows.find(window);
-    return it == registry().windows.end() ? nullptr : it->second;
+    return vcTranslateStdExceptions([&]() -> std::shared_ptr<Window> {
+        std::lock_guard<std::mutex> lock(registry().mutex);
+        auto it = registry().windows.find(window);
+        return it == registry().windows.end() ? nullptr : it->second;
+    });
 }
 
 std::shared_ptr<ThreadQueue> findQueue(DWORD thread)
 {
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    auto it = registry().queues.find(thread);
-    return it == registry().queues.end() ? nullptr : it->second;
+    return vcTranslateStdExceptions([&]() -> std::shared_ptr<ThreadQueue> {
+        std::lock_guard<std::mutex> lock(registry().mutex);
+        auto it = registry().queues.find(thread);
+        return it == registry().queues.end() ? nullptr : it->second;
+    });
 }
 
+// FALSE when the thread has no queue, or its queue is full or cannot grow.
 BOOL enqueue(DWORD thread, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     std::shared_ptr<ThreadQueue> queue = findQueue(thread);
     if (!queue)
         return FALSE;
-    {
+    try {
         std::lock_guard<std::mutex> lock(queue->mutex);
         if (queue->messages.size() >= kMessageQueueLimit)
             return FALSE;
         queue->messages.push_back(MSG{window, message, wParam, lParam, GetTickCount()});
+    } catch (const std::exception&) {
+        return FALSE;
     }
     queue->arrived.notify_one();
     return TRUE;
@@ -117,32 +129,36 @@ std::deque<MSG>::iterator findMessage(ThreadQueue& queue, HWND window, UINT filt
 
 HWND CreateMessageWindow(WNDPROC proc, void* context)
 {
-    myQueue();
-    auto window = std::make_shared<Window>(Window{proc, context, GetCurrentThreadId()});
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    HWND handle = reinterpret_cast<HWND>(registry().nextHandle);
-    registry().nextHandle += 0x10;
-    registry().windows[handle] = window;
-    return handle;
+    return vcTranslateStdExceptions([&] {
+        myQueue();
+        auto window = std::make_shared<Window>(Window{proc, context, GetCurrentThreadId()});
+        std::lock_guard<std::mutex> lock(registry().mutex);
+        HWND handle = reinterpret_cast<HWND>(registry().nextHandle);
+        registry().windows[handle] = window;
+        registry().nextHandle += 0x10;
+        return handle;
+    });
 }
 
 BOOL DestroyWindow(HWND window)
 {
-    DWORD owner;
-    {
-        std::lock_guard<std::mutex> lock(registry().mutex);
-        auto it = registry().windows.find(window);
-        if (it == registry().windows.end())
-            return FALSE;
-        owner = it->second->owner;
-        registry().windows.erase(it);
-    }
-    if (std::shared_ptr<ThreadQueue> queue = findQueue(owner)) {
-        std::lock_guard<std::mutex> lock(queue->mutex);
-        for (auto it = queue->messages.begin(); it != queue->messages.end();)
-            it = it->hwnd == window ? queue->messages.erase(it) : it + 1;
-    }
-    return TRUE;
+    return vcTranslateStdExceptions([&] {
+        DWORD owner;
+        {
+            std::lock_guard<std::mutex> lock(registry().mutex);
+            auto it = registry().windows.find(window);
+            if (it == registry().windows.end())
+                return FALSE;
+            owner = it->second->owner;
+            registry().windows.erase(it);
+        }
+        if (std::shared_ptr<ThreadQueue> queue = findQueue(owner)) {
+            std::lock_guard<std::mutex> lock(queue->mutex);
+            for (auto it = queue->messages.begin(); it != queue->messages.end();)
+                it = it->hwnd == window ? queue->messages.erase(it) : it + 1;
+        }
+        return TRUE;
+    });
 }
 
 BOOL IsWindow(HWND window)
@@ -177,35 +193,39 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 
 void PostQuitMessage(int exitCode)
 {
-    myQueue();
+    vcTranslateStdExceptions([] { myQueue(); });
     enqueue(GetCurrentThreadId(), nullptr, WM_QUIT, (WPARAM)exitCode, 0);
 }
 
 BOOL PeekMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
-    ThreadQueue& queue = myQueue();
-    std::lock_guard<std::mutex> lock(queue.mutex);
-    auto it = findMessage(queue, window, filterMin, filterMax);
-    if (it == queue.messages.end())
-        return FALSE;
-    *msg = *it;
-    if (removeFlags & PM_REMOVE)
-        queue.messages.erase(it);
-    return TRUE;
+    return vcTranslateStdExceptions([&] {
+        ThreadQueue& queue = myQueue();
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        auto it = findMessage(queue, window, filterMin, filterMax);
+        if (it == queue.messages.end())
+            return FALSE;
+        *msg = *it;
+        if (removeFlags & PM_REMOVE)
+            queue.messages.erase(it);
+        return TRUE;
+    });
 }
 
 BOOL GetMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax)
 {
-    ThreadQueue& queue = myQueue();
-    std::unique_lock<std::mutex> lock(queue.mutex);
-    std::deque<MSG>::iterator it;
-    queue.arrived.wait(lock, [&] {
-        it = findMessage(queue, window, filterMin, filterMax);
-        return it != queue.messages.end();
+    return vcTranslateStdExceptions([&] {
+        ThreadQueue& queue = myQueue();
+        std::unique_lock<std::mutex> lock(queue.mutex);
+        std::deque<MSG>::iterator it;
+        queue.arrived.wait(lock, [&] {
+            it = findMessage(queue, window, filterMin, filterMax);
+            return it != queue.messages.end();
+        });
+        *msg = *it;
+        queue.messages.erase(it);
+        return msg->message != WM_QUIT ? TRUE : FALSE;
     });
-    *msg = *it;
-    queue.messages.erase(it);
-    return msg->message != WM_QUIT;
 }
 
 LRESULT DispatchMessage(const MSG* msg)
