@@ -66,11 +66,15 @@ inline void CopyElements(TYPE* dest, const TYPE* src, int count)
         dest[i] = src[i];
 }
 
-// Fallback: the elements' own archive operators.
+// Fallback: the elements' own archive operators. Plain pointers have none:
+// an array of them cannot be archived unless its element type says how.
 template <class TYPE>
 inline void SerializeElements(CArchive& ar, TYPE* elements, int count)
 {
-    if (ar.IsStoring())
+    if constexpr (std::is_pointer<TYPE>::value) {
+        if (count > 0)
+            AfxThrowNotSupportedException();
+    } else if (ar.IsStoring())
         for (int i = 0; i < count; ++i)
             ar << elements[i];
     else
@@ -85,13 +89,6 @@ inline void SerializeElements<BYTE>(CArchive& ar, BYTE* elements, int count)
         ar.Write(elements, (UINT)count);
     else if (ar.Read(elements, (UINT)count) != (UINT)count)
         AfxThrowArchiveException(CArchiveException::endOfFile);
-}
-
-template <>
-inline void SerializeElements<void*>(CArchive&, void**, int count)
-{
-    if (count > 0)
-        AfxThrowNotSupportedException();
 }
 
 // Reads count objects into elements; created[i] (zero on entry) becomes 1

@@ -127,12 +127,14 @@ int keygen(const std::vector<std::string>& args)
     CRSAPrivateKey key;
     std::string failure;
 
+    failure.reserve(256);  // the worker's failure texts then need no memory
     std::signal(SIGINT, onInterrupt);
+    // The worker catches everything: an exception leaving a thread ends the process.
     std::thread worker([&] {
-        workerThread = AfxGetThread();
         CProgress progress(window, 1);
         int result = 0;
         try {
+            workerThread = AfxGetThread();
             CRSAKeyPair pair((unsigned short)bits, exponent == 65537 ? 1 : 0, nullptr, 0, &progress);
             if (pair.TestKeys(4, nullptr, 1) != 0) {
                 failure = "the new key failed its self-test";
@@ -146,6 +148,15 @@ int keygen(const std::vector<std::string>& args)
         } catch (CUnlockException* e) {
             e->Delete();
             failure = "prime search failed";
+            result = 1;
+        } catch (CException* e) {
+            char text[200] = "";
+            e->GetErrorMessage(text, sizeof text);
+            e->Delete();
+            failure = text[0] ? text : "key generation failed";
+            result = 1;
+        } catch (...) {
+            failure = "key generation failed";
             result = 1;
         }
         PostMessage(window, kDoneMessage, (WPARAM)result, 0);

@@ -1,0 +1,69 @@
+// When memory runs out, a platform call throws the shared CMemoryException
+// (or, where it answers with a result, answers failure): never
+// std::bad_alloc, which a host catching the class library's exceptions would
+// not expect.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+#include "platform/afx.h"
+#include "support/der_helpers.h"
+#include "support/failing_allocator.h"
+
+namespace {
+
+LRESULT ignore(HWND, UINT, WPARAM, LPARAM, void*)
+{
+    return 0;
+}
+
+TEST(OutOfMemory, CallsThrowTheMemoryException)
+{
+    const CString big('x', 100);
+    CString target;
+    CMemFile file;
+    Bytes stored(21, 'a');  // a 20-character string: too long to be kept inline
+    stored[0] = 20;
+    CMemFile storedFile(stored.data(), (UINT)stored.size(), 0);
+    CArchive loading(&storedFile, CArchive::load);
+    struct Case {
+        const char* call;
+        std::function<void()> run;
+    } cases[] = {
+        {"CString copy", [&] { CString copy(big); }},
+        {"CString assignment", [&] { target = big; }},
+        {"CString append", [&] { target += big; }},
+        {"CString Format", [&] { target.Format("%s", (const char*)big); }},
+        {"CString GetBuffer", [&] { target.GetBuffer(1000); }},
+        {"CArchive on a file", [&] { CArchive ar(&file, CArchive::store); }},
+        {"string from an archive", [&] { loading >> target; }},
+        {"object made by name", [&] { delete CRuntimeClass::CreateObject("CStringArray"); }},
+        {"window", [&] { DestroyWindow(CreateMessageWindow(ignore, nullptr)); }},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(failsWithoutMemoryAs<CMemoryException>(c.run)) << c.call;
+}
+
+TEST(OutOfMemory, ANewThreadsObject)
+{
+    bool memoryException = false;
+    std::thread worker([&] { memoryException = failsWithoutMemoryAs<CMemoryException>([] { AfxGetThread(); }); });
+    worker.join();
+    EXPECT_TRUE(memoryException);
+}
+
+TEST(OutOfMemory, PostingAnswersFalse)
+{
+    HWND window = CreateMessageWindow(ignore, nullptr);
+    bool refused = false;
+    {
+        AllocationsFail failing;
+        for (int i = 0; i < 1000 && !refused; ++i)
+            refused = !PostMessage(window, WM_USER, 0, 0);
+    }
+    EXPECT_TRUE(refused);
+    DestroyWindow(window);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+#pragma once
+// Lets a test make operator new fail, to see what a caller gets when memory
+// runs out. Include it in exactly one source file of a test program: it
+// replaces the program's global operator new and delete (every form the
+// libraries use, so allocation and release always match under ASan).
+#include <cstdlib>
+#include <new>
+
+inline thread_local bool t_allocationsFail = false;
+
+// While one is alive, every operator new on this thread fails.
+struct AllocationsFail {
+    AllocationsFail() { t_allocationsFail = true; }
+    ~AllocationsFail() { t_allocationsFail = false; }
+    AllocationsFail(const AllocationsFail&) = delete;
+    AllocationsFail& operator=(const AllocationsFail&) = delete;
+};
+
+// Runs action with failing allocations; true when it threw E (by pointer),
+// which is deleted as the class library asks.
+template <class E, class Action>
+bool failsWithoutMemoryAs(Action action)
+{
+    try {
+        AllocationsFail failing;
+        action();
+    } catch (E* e) {
+        e->Delete();
+        return true;
+    }
+    return false;
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return t_allocationsFail ? nullptr : std::malloc(size ? size : 1);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
+
+void* operator new(std::size_t size)
+{
+    void* p = operator new(size, std::nothrow);
+    if (!p)
+        throw std::bad_alloc();
+    return p;
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
