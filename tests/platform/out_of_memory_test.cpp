@@ -57,18 +57,23 @@ TEST(OutOfMemory, ANewThreadsObject)
     EXPECT_TRUE(memoryException);
 }
 
-TEST(OutOfMemory, PostingAnswersFalse)
+TEST(OutOfMemory, CallsWithAResultAnswerFailure)
 {
     if (!kAllocationsCanFail)
         GTEST_SKIP() << "operator new cannot be replaced in this build";
     HWND window = CreateMessageWindow(ignore, nullptr);
+    CComboBox box;
     bool refused = false;
+    int added;
     {
         AllocationsFail failing;
         for (int i = 0; i < 1000 && !refused; ++i)
             refused = !PostMessage(window, WM_USER, 0, 0);
+        added = box.AddString("an item too long to be kept inline");
     }
     EXPECT_TRUE(refused);
+    EXPECT_EQ(added, CB_ERRSPACE);
+    EXPECT_EQ(box.GetCount(), 0);
     DestroyWindow(window);
 }
 
