@@ -11,22 +11,16 @@
 #include "platform/afx.h"
 #include "support/der_helpers.h"
 
-// Classes for the ownership tests; outside the anonymous namespace, as the
-// archive operators their macros declare are not all used.
-// Objects that count themselves, so that a leak or a double free shows in
-// the count as well as under the sanitizers.
+// Classes of the ownership tests (outside the anonymous namespace, as the
+// archive operators their macros declare are not all used). Records count
+// themselves, so that a leak or a double free shows in the count as well as
+// under the sanitizers.
 class CCountedRecord : public CObject {
     DECLARE_SERIAL(CCountedRecord)
 public:
     CCountedRecord() { ++live; }
     ~CCountedRecord() override { --live; }
-    void Serialize(CArchive& ar) override
-    {
-        if (ar.IsStoring())
-            ar << m_value;
-        else
-            ar >> m_value;
-    }
+    void Serialize(CArchive& ar) override { ar.IsStoring() ? ar << m_value : ar >> m_value; }
     WORD m_value = 0;
     static int live;
 };
@@ -58,7 +52,6 @@ public:
     }
 };
 IMPLEMENT_SERIAL(CFailingHolder, CObject, 1)
-
 
 namespace {
 

@@ -1,24 +1,24 @@
 #pragma once
 // Lets a test make operator new fail, to see what a caller gets when memory
 // runs out. Include it in exactly one source file of a test program: it
-// replaces the program's global operator new and delete (every form the
-// libraries use, so allocation and release always match under ASan).
-//
-// Clang links its sanitizer runtimes statically, operator new included, so
-// there the program keeps the runtime's and the tests that need failing
-// allocations skip themselves.
+// replaces the program's operator new and delete in every form the
+// libraries use, so allocation and release always match under ASan. Clang
+// links its sanitizer runtimes (operator new included) statically; there
+// the runtime's stay and the tests that need failing allocations skip.
 #include <cstdlib>
 #include <new>
 
-#define VC_FAILING_ALLOCATOR 1
 #if defined(__clang__) && defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#undef VC_FAILING_ALLOCATOR
-#define VC_FAILING_ALLOCATOR 0
+#define VC_RUNTIME_OWNS_OPERATOR_NEW
 #endif
 #endif
 
-constexpr bool kAllocationsCanFail = VC_FAILING_ALLOCATOR;
+#ifdef VC_RUNTIME_OWNS_OPERATOR_NEW
+constexpr bool kAllocationsCanFail = false;
+#else
+constexpr bool kAllocationsCanFail = true;
+#endif
 
 inline thread_local bool t_allocationsFail = false;
 
@@ -26,8 +26,6 @@ inline thread_local bool t_allocationsFail = false;
 struct AllocationsFail {
     AllocationsFail() { t_allocationsFail = true; }
     ~AllocationsFail() { t_allocationsFail = false; }
-    AllocationsFail(const AllocationsFail&) = delete;
-    AllocationsFail& operator=(const AllocationsFail&) = delete;
 };
 
 // Runs action with failing allocations; true when it threw E (by pointer),
@@ -45,57 +43,23 @@ bool failsWithoutMemoryAs(Action action)
     return false;
 }
 
-#if VC_FAILING_ALLOCATOR
+#ifndef VC_RUNTIME_OWNS_OPERATOR_NEW
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
     return t_allocationsFail ? nullptr : std::malloc(size ? size : 1);
 }
-
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
-{
-    return operator new(size, tag);
-}
-
 void* operator new(std::size_t size)
 {
-    void* p = operator new(size, std::nothrow);
-    if (!p)
-        throw std::bad_alloc();
-    return p;
+    if (void* p = operator new(size, std::nothrow))
+        return p;
+    throw std::bad_alloc();
 }
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, const std::nothrow_t&) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p, const std::nothrow_t&) noexcept
-{
-    std::free(p);
-}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 #endif
