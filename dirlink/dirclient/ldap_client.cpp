@@ -189,8 +189,8 @@ BOOL CLdapClient::DER_Receive(CByteArray& response)
             wanted = total - received < kReceiveChunk ? total - received : kReceiveChunk;
             if (response.GetSize() < received + wanted) {
                 // Doubling keeps the copies linear; the size never passes
-                // twice what has arrived, nor the total.
-                long long grown = 2LL * response.GetSize();
+                // twice what has arrived (plus one chunk), nor the total.
+                long long grown = 2LL * received;
                 if (grown < received + wanted)
                     grown = received + wanted;
                 response.SetSize(grown < total ? (int)grown : total);
