@@ -31,7 +31,7 @@ public:
     enum BlockingCall { callNone = 0, callConnect = 1, callSend = 2, callReceive = 3 };
 
     // Connect gives up after this long unless told otherwise.
-    static const UINT kDefaultConnectTimeout = 30000;
+    static constexpr UINT kDefaultConnectTimeout = 30000;
 
     CClientSocketEx();
     ~CClientSocketEx() override;
@@ -73,7 +73,10 @@ public:
 
     // Bounds the blocking calls that follow: once milliseconds have passed,
     // a waiting call ends with ETIMEDOUT, and so does every later one until
-    // KillTimer. SetTimer again restarts the period.
+    // KillTimer. SetTimer again restarts the period. The deadline is kept by
+    // the call itself rather than as a window timer: a WM_TIMER is made only
+    // when the queue holds no posted message, so a busy queue could put a
+    // time-out off without end.
     void SetTimer(UINT milliseconds);
     void KillTimer();
 

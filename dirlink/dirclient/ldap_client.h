@@ -29,9 +29,9 @@ class DIRLINK_API CLdapClient : public CProcessorEx {
     DECLARE_DYNAMIC(CLdapClient)
 public:
     // A receive that waits longer than this for its next bytes fails.
-    static const DWORD kDefaultReceiveTimeout = 600000;
+    static constexpr DWORD kDefaultReceiveTimeout = 600000;
     // A message announcing more than this many octets is refused.
-    static const DWORD kDefaultMaxMessageSize = 64 * 1024 * 1024;
+    static constexpr DWORD kDefaultMaxMessageSize = 64 * 1024 * 1024;
 
     // A new client (no socket yet) reporting to owner; null when it could
     // not be made.
