@@ -1,7 +1,8 @@
 #pragma once
 // Helpers of the socket and connection tests: a message window whose
-// procedure is a lambda, a listening socket whose backlog is full (so a
-// connect to it hangs), a scoped SIGINT handler, and timing.
+// procedure is a lambda, an action run later on another thread, a listener
+// whose full backlog makes a connect hang, a port where nobody listens, a
+// scoped SIGINT handler, and timing.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -9,7 +10,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -17,15 +17,10 @@
 
 #include "platform/afx.h"
 
-// A window of the calling thread; its procedure calls onMessage.
 struct TestWindow {
     std::function<void(UINT message, WPARAM wParam)> onMessage;
-    HWND hwnd;
-    TestWindow() : hwnd(CreateMessageWindow(procedure, this)) {}
+    HWND hwnd = CreateMessageWindow(procedure, this);
     ~TestWindow() { DestroyWindow(hwnd); }
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
-
     static LRESULT procedure(HWND, UINT message, WPARAM wParam, LPARAM, void* context)
     {
         auto* self = static_cast<TestWindow*>(context);
@@ -37,11 +32,11 @@ struct TestWindow {
 
 inline long long millisecondsSince(std::chrono::steady_clock::time_point start)
 {
-    return (long long)std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
-        .count();
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    return (long long)std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
 }
 
-// Runs action on another thread after ms; joined by the destructor.
+// Runs action on another thread after ms; joined when the object goes.
 class Later {
 public:
     Later(int ms, std::function<void()> action)
@@ -57,94 +52,57 @@ private:
     std::thread m_thread;
 };
 
-// A loopback listener with backlog 0 whose accept queue has been filled:
-// a further connect gets no answer to its SYN and hangs. ok() is false
-// when the kernel answered every connect (then a test must skip).
-class FullBacklog {
+// A socket bound to a free loopback port; listening with backlog 0 and its
+// accept queue filled when asked, so that a further connect gets no answer.
+class LoopbackPort {
 public:
-    FullBacklog()
+    explicit LoopbackPort(bool fillBacklog)
     {
-        m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (bind(m_listen, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(m_listen, 0) != 0 ||
-            getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        m_fds.push_back(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (bind(m_fds[0], (sockaddr*)&address, length) != 0 || getsockname(m_fds[0], (sockaddr*)&address, &length) != 0)
             return;
         m_port = ntohs(address.sin_port);
-        for (int i = 0; i < 8 && !m_full; ++i) {
-            int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            m_fillers.push_back(fd);
-            if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-                continue;
-            pollfd done{fd, POLLOUT, 0};
-            m_full = poll(&done, 1, 100) == 0;
+        if (!fillBacklog || listen(m_fds[0], 0) != 0)
+            return;
+        while (m_fds.size() < 8 && !m_full) {
+            m_fds.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+            pollfd done{m_fds.back(), POLLOUT, 0};
+            m_full = connect(done.fd, (sockaddr*)&address, sizeof address) != 0 && poll(&done, 1, 100) == 0;
         }
     }
-    ~FullBacklog()
+    ~LoopbackPort()
     {
-        for (int fd : m_fillers)
+        for (int fd : m_fds)
             close(fd);
-        close(m_listen);
     }
-    FullBacklog(const FullBacklog&) = delete;
-    FullBacklog& operator=(const FullBacklog&) = delete;
-
-    bool ok() const { return m_full; }
     unsigned port() const { return m_port; }
+    bool full() const { return m_full; }  // false: the kernel answered every connect
 
 private:
-    int m_listen = -1;
+    std::vector<int> m_fds;
     unsigned m_port = 0;
     bool m_full = false;
-    std::vector<int> m_fillers;
 };
 
-// Installs a SIGINT handler calling onSignal for the scope's lifetime.
 class ScopedSigint {
 public:
     explicit ScopedSigint(void (*onSignal)(int))
     {
         struct sigaction action {};
         action.sa_handler = onSignal;
-        sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &m_previous);
     }
     ~ScopedSigint() { sigaction(SIGINT, &m_previous, nullptr); }
-    ScopedSigint(const ScopedSigint&) = delete;
-    ScopedSigint& operator=(const ScopedSigint&) = delete;
 
 private:
     struct sigaction m_previous {};
 };
 
-// A port on 127.0.0.1 where nothing listens, kept bound so that nothing
-// else takes it while the object lives.
-class ClosedPort {
-public:
-    ClosedPort()
-    {
-        m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-            getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            m_port = ntohs(address.sin_port);
-    }
-    ~ClosedPort() { close(m_fd); }
-    ClosedPort(const ClosedPort&) = delete;
-    ClosedPort& operator=(const ClosedPort&) = delete;
-    unsigned port() const { return m_port; }
-
-private:
-    int m_fd;
-    unsigned m_port = 0;
-};
-
-// Waits (up to two seconds) until condition holds.
+// Waits up to two seconds for condition.
 inline bool eventually(const std::function<bool()>& condition)
 {
     for (int i = 0; i < 200 && !condition(); ++i)

@@ -1,10 +1,9 @@
 #pragma once
 // Helpers of the connection tests: an owner that logs the client's events,
-// a client connected to a scripted server, and LDAP messages as bytes.
+// a client with a scripted server, and LDAP messages as bytes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #include "dirlink/dirlink.h"
@@ -23,22 +22,18 @@ struct EventLog : IClientEvents {
     }
 };
 
-// A client of its own event log, talking to a server that plays script.
 struct Session {
-    explicit Session(std::vector<Step> script) : server(std::move(script)), client(CLdapClient::Create(&events)) {}
+    explicit Session(std::vector<Step> script) : server(std::move(script)) {}
     ~Session()
     {
         if (client)
             client->Destroy();
     }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
     BOOL connect() { return client->Connect("127.0.0.1", server.port()); }
 
     EventLog events;
     ScriptedServer server;
-    CLdapClient* client;
+    CLdapClient* client = CLdapClient::Create(&events);
 };
 
 inline Bytes concat(std::initializer_list<Bytes> parts)
@@ -49,8 +44,7 @@ inline Bytes concat(std::initializer_list<Bytes> parts)
     return all;
 }
 
-// A SEQUENCE whose contents are length octets of filler, with the length
-// written in the long form of lengthOctets octets.
+// A SEQUENCE of length filler octets, its length in lengthOctets long-form octets.
 inline Bytes sequenceOf(size_t length, int lengthOctets)
 {
     Bytes bytes{0x30, (unsigned char)(0x80 | lengthOctets)};
@@ -61,15 +55,10 @@ inline Bytes sequenceOf(size_t length, int lengthOctets)
     return bytes;
 }
 
-// A successful delete response with the message ID id (below 128).
+// A successful delete response (as slapd sends it) with message ID id < 128.
 inline Bytes deleteResponse(int id)
 {
     char hex[64];
     std::snprintf(hex, sizeof hex, "30 0C 02 01 %02X 6B 07 0A 01 00 04 00 04 00", id);
     return hexBytes(hex);
-}
-
-inline Bytes bytesOf(const CByteArray& array)
-{
-    return Bytes(array.GetData(), array.GetData() + array.GetSize());
 }

@@ -1,6 +1,10 @@
 #include <pthread.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <atomic>
+#include <string>
+
 #include "connection_test_support.h"
 
 namespace {
@@ -21,67 +25,66 @@ void cancelOnSignal(int)
         processor->CancelBlockingCall();
 }
 
-BOOL collect(CProcessorEx* processor, void* context)
-{
-    static_cast<std::vector<CProcessorEx*>*>(context)->push_back(processor);
-    return TRUE;
-}
-
 bool registered(CProcessorEx* processor)
 {
     std::vector<CProcessorEx*> all;
-    CProcessorEx::EnumProcessors(collect, &all);
-    return std::find(all.begin(), all.end(), processor) != all.end();
+    CProcessorEx::EnumProcessors(
+        [](CProcessorEx* p, void* list) {
+            static_cast<std::vector<CProcessorEx*>*>(list)->push_back(p);
+            return TRUE;
+        },
+        &all);
+    return std::count(all.begin(), all.end(), processor) == 1;
+}
+
+bool startsWith(const CString& text, const char* prefix)
+{
+    return std::string(text).rfind(prefix, 0) == 0;
 }
 
 const Bytes kMessage300 = sequenceOf(296, 2);
 const Bytes kNext = hexBytes("30 03 02 01 05");
 }  // namespace
 
-// Each case: what the server sends, the whole messages the client must read
-// from it one by one, and, when a failure must follow them, its text.
+// Each case: what the server sends, the messages the client must read one by
+// one, and the failure that must follow them (nullptr: none).
 TEST(LdapClient, ReadsWholeMessagesAndFailsSafelyOnBadInput)
 {
     const Bytes big = sequenceOf(200000, 3);  // several receive chunks
+    const Bytes hostile = hexBytes("30 84 7F FF FF F0 01 02 03");
     struct Case {
         const char* reason;
         std::vector<Step> script;
         std::vector<Bytes> messages;
-        const char* failure;  // nullptr: none after the messages
-        DWORD maxMessageSize;
-        DWORD receiveTimeout;
+        const char* failure;
+        DWORD maxMessageSize;  // 0: the default
+        DWORD receiveTimeout;  // 0: long enough to fail the case rather than hang it
     } cases[] = {
-        {"a 300-octet message and the next one in one segment",
-         {ScriptedServer::Send(concat({kMessage300, kNext}))}, {kMessage300, kNext}, nullptr, 0, 0},
+        {"a 300-octet message and the next one in one segment", {ScriptedServer::Send(concat({kMessage300, kNext}))},
+         {kMessage300, kNext}, nullptr, 0, 0},
         {"a long-form length arriving two octets at a time",
          {ScriptedServer::Send(hexBytes("30 84")), ScriptedServer::Pause(15), ScriptedServer::Send(hexBytes("00 00")),
           ScriptedServer::Pause(15), ScriptedServer::Send(hexBytes("00 05")), ScriptedServer::Pause(15),
           ScriptedServer::Send(hexBytes("02 01 07 42 00"))},
          {hexBytes("30 84 00 00 00 05 02 01 07 42 00")}, nullptr, 0, 0},
-        {"one length octet announcing empty contents: the next message is not touched",
+        {"one length octet announcing no contents: the next message stays whole",
          {ScriptedServer::Send(concat({hexBytes("30 81 00"), kNext}))}, {hexBytes("30 81 00"), kNext}, nullptr, 0, 0},
-        {"three length octets announcing empty contents",
+        {"three length octets announcing no contents",
          {ScriptedServer::Send(concat({hexBytes("30 83 00 00 00"), kNext}))}, {hexBytes("30 83 00 00 00"), kNext},
          nullptr, 0, 0},
         {"a message larger than one receive chunk", {ScriptedServer::Send(big)}, {big}, nullptr, 0, 0},
         {"a message exactly at the size limit", {ScriptedServer::Send(kMessage300)}, {kMessage300}, nullptr, 300, 0},
-        {"indefinite length", {ScriptedServer::Send(hexBytes("30 80 02 01 01 00 00"))}, {},
-         "::DER_Receive: BAD DER Encoding", 0, 0},
-        {"high tag number", {ScriptedServer::Send(hexBytes("1F 81 00 00"))}, {}, "::DER_Receive: BAD DER Encoding", 0, 0},
-        {"five length octets", {ScriptedServer::Send(hexBytes("30 85 00 00 00 00 01 00"))}, {},
-         "::DER_Receive: BAD DER Encoding", 0, 0},
-        {"one octet above the size limit", {ScriptedServer::Send(kMessage300)}, {}, "::DER_Receive: Message too large",
-         299, 0},
-        {"a hostile length of nearly 2 GiB", {ScriptedServer::Send(hexBytes("30 84 7F FF FF F0 01 02 03"))}, {},
-         "::DER_Receive: Message too large", 0, 0},
-        {"the same with the limit lifted: nothing is allocated for bytes that never come",
-         {ScriptedServer::Send(hexBytes("30 84 7F FF FF F0 01 02 03")), ScriptedServer::Close()}, {},
-         "::DER_Receive: Winsock Receive Error", 0x7FFFFFFF, 0},
+        {"indefinite length", {ScriptedServer::Send(hexBytes("30 80 02 01 01 00 00"))}, {}, "BAD DER Encoding", 0, 0},
+        {"high tag number", {ScriptedServer::Send(hexBytes("1F 81 00 00"))}, {}, "BAD DER Encoding", 0, 0},
+        {"five length octets", {ScriptedServer::Send(hexBytes("30 85 00 00 00 00 01 00"))}, {}, "BAD DER Encoding", 0, 0},
+        {"one octet above the size limit", {ScriptedServer::Send(kMessage300)}, {}, "Message too large", 299, 0},
+        {"a hostile length of nearly 2 GiB", {ScriptedServer::Send(hostile)}, {}, "Message too large", 0, 0},
+        {"the same with the limit lifted: nothing is allocated for octets that never come",
+         {ScriptedServer::Send(hostile), ScriptedServer::Close()}, {}, "Winsock Receive Error", 0x7FFFFFFF, 0},
         {"the server closes in mid-message",
          {ScriptedServer::Send(kNext), ScriptedServer::Send(hexBytes("30 0A 02 01")), ScriptedServer::Close()}, {kNext},
-         "::DER_Receive: Winsock Receive Error", 0, 0},
-        {"the receive time-out", {ScriptedServer::Send(hexBytes("30 05 02"))}, {}, "::DER_Receive: Winsock Receive Error",
-         0, 60},
+         "Winsock Receive Error", 0, 0},
+        {"the receive time-out", {ScriptedServer::Send(hexBytes("30 05 02"))}, {}, "Winsock Receive Error", 0, 60},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -93,70 +96,52 @@ TEST(LdapClient, ReadsWholeMessagesAndFailsSafelyOnBadInput)
         client.SetReceiveTimeout(c.receiveTimeout ? c.receiveTimeout : 3000);
         long peakBefore = peakResidentKb();
         Clock::time_point start = Clock::now();
-
         for (const Bytes& expected : c.messages) {
             CByteArray response;
             ASSERT_TRUE(client.ReceiveResponse(response)) << (const char*)client.GetLastFailure();
-            EXPECT_EQ(hexOf(expected).substr(0, 300), hexOf(response).substr(0, 300));
-            EXPECT_TRUE(bytesOf(response) == expected);
+            EXPECT_TRUE(Bytes(response.GetData(), response.GetData() + response.GetSize()) == expected);
         }
-        EXPECT_TRUE(client.GetLastFailure().IsEmpty());
         if (c.failure) {
             CByteArray response;
             EXPECT_FALSE(client.ReceiveResponse(response));
             EXPECT_EQ(0, response.GetSize());
             EXPECT_FALSE(client.IsOpen());
             EXPECT_EQ(clientDone, session.events.codes.back());
-            EXPECT_EQ(0, std::string(client.GetLastFailure()).find("THREAD_CATCH:CLdapClient::ReceiveResponse: "
-                                                                   "File-specific exception"));
-            EXPECT_NE(std::string::npos, std::string(client.GetLastFailure()).find(c.failure))
+            EXPECT_TRUE(startsWith(client.GetLastFailure(),
+                                   "THREAD_CATCH:CLdapClient::ReceiveResponse: File-specific exception"));
+            EXPECT_NE(std::string::npos, std::string(client.GetLastFailure()).find(std::string("::DER_Receive: ") +
+                                                                                  c.failure))
                 << (const char*)client.GetLastFailure();
-            EXPECT_FALSE(client.ReceiveResponse(response));  // stays done
-        } else {
-            EXPECT_TRUE(client.IsOpen());
         }
+        EXPECT_EQ(!c.failure, client.IsOpen() != FALSE);
         EXPECT_LT(millisecondsSince(start), 2000);
         EXPECT_LT(peakResidentKb() - peakBefore, 256 * 1024);
     }
 }
 
-TEST(LdapClient, CancelEndsABlockingReceiveFromThePumpAThreadOrASignal)
+TEST(LdapClient, CancelEndsABlockingReceiveFromThePumpOrASignalHandler)
 {
     ScopedSigint sigint(cancelOnSignal);
-    enum Trigger { postedCancel, otherThread, signal };
-    struct Case {
-        const char* reason;
-        Trigger trigger;
-        std::vector<unsigned long> events;
-    } cases[] = {
-        {"a posted window message calls Cancel", postedCancel,
-         {clientConnecting, clientConnected, clientCancel, clientDone}},
-        {"another thread calls CancelBlockingCall", otherThread, {clientConnecting, clientConnected, clientDone}},
-        {"a SIGINT handler calls CancelBlockingCall", signal, {clientConnecting, clientConnected, clientDone}},
-    };
     pthread_t waiter = pthread_self();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
+    for (bool fromSignal : {false, true}) {
+        SCOPED_TRACE(fromSignal ? "SIGINT handler" : "posted window message");
         Session session({ScriptedServer::Send(hexBytes("30 05 02 01"))});
         ASSERT_TRUE(session.connect());
         CLdapClient* client = session.client;
-        client->SetReceiveTimeout(3000);  // the case fails, rather than hangs, without the cancel
+        client->SetReceiveTimeout(3000);  // fails the case, rather than hangs it, without the cancel
         g_cancelOnSignal = client;
         TestWindow window;
         window.onMessage = [&](UINT, WPARAM) { EXPECT_EQ(1, client->Cancel()); };
         HWND hwnd = window.hwnd;
-
         Clock::time_point start = Clock::now();
         CByteArray response;
         BOOL received;
         {
             Later trigger(40, [&] {
-                if (c.trigger == postedCancel)
-                    PostMessage(hwnd, WM_USER, 0, 0);
-                if (c.trigger == otherThread)
-                    client->CancelBlockingCall();
-                if (c.trigger == signal)
+                if (fromSignal)
                     pthread_kill(waiter, SIGINT);
+                else
+                    PostMessage(hwnd, WM_USER, 0, 0);
             });
             received = client->ReceiveResponse(response);
         }
@@ -165,7 +150,10 @@ TEST(LdapClient, CancelEndsABlockingReceiveFromThePumpAThreadOrASignal)
         EXPECT_LT(millisecondsSince(start), 2000);
         EXPECT_EQ(1, client->m_breakRequested.load());
         EXPECT_FALSE(client->IsOpen());
-        EXPECT_EQ(c.events, session.events.codes);
+        std::vector<unsigned long> events{clientConnecting, clientConnected, clientCancel, clientDone};
+        if (fromSignal)
+            events.erase(events.begin() + 2);
+        EXPECT_EQ(events, session.events.codes);
     }
 }
 
@@ -178,75 +166,56 @@ TEST(LdapClient, ConnectionLifeEventsStatisticsAndRegistry)
     ASSERT_NE(nullptr, client);
     EXPECT_TRUE(registered(client));
     EXPECT_EQ(kLdapProcessor, client->GetProcessorKind());
-    EXPECT_EQ(0, client->ReservedQuery());
-    EXPECT_EQ(client, client->GetSocket());
-    EXPECT_STREQ("CLdapClient", client->GetRuntimeClass()->m_lpszClassName);
     EXPECT_TRUE(client->IsKindOf(RUNTIME_CLASS(CProcessorEx)));
-    EXPECT_TRUE(client->IsKindOf(RUNTIME_CLASS(CClientSocketEx)));
     EXPECT_EQ(nullptr, RUNTIME_CLASS(CLdapClient)->m_pfnCreateObject);
-    EXPECT_EQ(nullptr, RUNTIME_CLASS(CProcessorEx)->m_pfnCreateObject);
-    EXPECT_FALSE(client->IsOpen());
     CByteArray bytes;
     bytes.SetSize((int)request.size());
     std::copy(request.begin(), request.end(), bytes.GetData());
     EXPECT_FALSE(client->SendRequest(bytes));  // no socket yet
 
     ASSERT_TRUE(session.connect());
-    EXPECT_EQ((std::vector<unsigned long>{clientConnecting, clientConnected}), session.events.codes);
     EXPECT_STREQ("127.0.0.1", client->m_peerAddress.Get());
     EXPECT_EQ(session.server.port(), client->m_peerPort.Get());
-    EXPECT_STREQ("127.0.0.1", client->m_localAddress.Get());
     EXPECT_NE(0u, client->m_localPort.Get());
-    EXPECT_LE(client->m_created.Get() - 0, client->m_connected.Get());
-
     ASSERT_TRUE(client->SendRequest(bytes));
-    EXPECT_EQ(request.size(), client->m_bytesSent.Get());
     CByteArray response;
     ASSERT_TRUE(client->ReceiveResponse(response));
+    EXPECT_EQ(request.size(), client->m_bytesSent.Get());
     EXPECT_EQ(kMessage300.size(), client->m_bytesReceived.Get());
     ASSERT_TRUE(eventually([&] { return session.server.finished(); }));
     EXPECT_TRUE(session.server.received() == request);
 
-    // The server has closed: the failed receive counts no bytes, the owner
+    // The server has closed: the failed receive counts no octets, the owner
     // hears of the close, and the client is done.
     EXPECT_FALSE(client->ReceiveResponse(response));
     EXPECT_EQ(kMessage300.size(), client->m_bytesReceived.Get());
-    EXPECT_EQ((std::vector<unsigned long>{clientConnecting, clientConnected, clientServerClosed, clientDone, clientDone}),
-              session.events.codes);
-    EXPECT_FALSE(client->IsOpen());
     EXPECT_NE(0u, client->m_closed.Get());
     EXPECT_FALSE(client->SendRequest(bytes));
-    EXPECT_EQ(5u, session.events.codes.size());
-
+    EXPECT_EQ((std::vector<unsigned long>{clientConnecting, clientConnected, clientServerClosed, clientDone, clientDone}),
+              session.events.codes);
     client->Destroy();
     session.client = nullptr;
     EXPECT_FALSE(registered(client));
-    EXPECT_EQ(clientDone, session.events.codes.back());
 }
 
 TEST(LdapClient, ConnectFailuresAreReportedAndShutDown)
 {
-    ClosedPort closed;
+    LoopbackPort closed(false);
     struct Case {
-        const char* reason;
         const char* host;
         UINT port;
         const char* failure;
     } cases[] = {
-        {"nobody listens", "127.0.0.1", closed.port(), "Connection to LDAP server [127.0.0.1,"},
-        {"unknown name", "bad..name", 389, "THREAD_CATCH:CLdapClient::Connect: Dns Exception: Cannot resolve"},
+        {"127.0.0.1", closed.port(), "Connection to LDAP server [127.0.0.1,"},
+        {"bad..name", 389, "THREAD_CATCH:CLdapClient::Connect: Dns Exception: Cannot resolve"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason);
         EventLog events;
         CLdapClient* client = CLdapClient::Create(&events);
         client->SetConnectTimeout(3000);
         EXPECT_FALSE(client->Connect(c.host, c.port));
-        EXPECT_FALSE(client->IsOpen());
-        EXPECT_EQ(0, std::string(client->GetLastFailure()).find(c.failure)) << (const char*)client->GetLastFailure();
-        ASSERT_LE(2u, events.codes.size());
-        EXPECT_EQ(clientConnecting, events.codes.front());
-        EXPECT_EQ(clientDone, events.codes.back());
+        EXPECT_TRUE(startsWith(client->GetLastFailure(), c.failure)) << (const char*)client->GetLastFailure();
+        EXPECT_EQ((std::vector<unsigned long>{clientConnecting, clientDone}), events.codes);
         EXPECT_EQ(0u, client->m_connected.Get());
         client->Destroy();
     }
