@@ -49,9 +49,10 @@ bool passesFilter(HWND messageWindow, UINT message, HWND window, UINT filterMin,
 // Timers, with the queue's mutex held by the caller:
 // the first due timer that a message filter lets through, or null;
 Timer* dueTimerLocked(ThreadQueue& queue, HWND window, UINT filterMin, UINT filterMax, uint64_t now);
-// milliseconds until the next timer of the queue is due (0: one is due now),
-// or -1 when the queue has no timer.
-int64_t nextTimerDelayLocked(const ThreadQueue& queue, uint64_t now);
+// milliseconds until the next timer that the filter lets through is due (0:
+// one is due now), or -1 when there is none;
+int64_t nextTimerDelayLocked(const ThreadQueue& queue, uint64_t now, HWND window = nullptr, UINT filterMin = 0,
+                             UINT filterMax = 0);
 // whether a WM_TIMER naming this window, id and procedure comes from a live timer.
 bool isLiveTimerLocked(const ThreadQueue& queue, HWND window, UINT_PTR id, TIMERPROC proc);
 // drops every timer of a window.

@@ -240,7 +240,8 @@ BOOL GetMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax)
     ThreadQueue& queue = myQueue();
     std::unique_lock<std::mutex> lock(queue.mutex);
     while (!takeMessageLocked(queue, msg, window, filterMin, filterMax, true)) {
-        int64_t delay = platform_detail::nextTimerDelayLocked(queue, platform_detail::monotonicMs());
+        int64_t delay = platform_detail::nextTimerDelayLocked(queue, platform_detail::monotonicMs(), window, filterMin,
+                                                              filterMax);
         if (delay < 0)
             queue.arrived.wait(lock);
         else

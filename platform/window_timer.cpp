@@ -51,10 +51,12 @@ Timer* dueTimerLocked(ThreadQueue& queue, HWND window, UINT filterMin, UINT filt
     return nullptr;
 }
 
-int64_t nextTimerDelayLocked(const ThreadQueue& queue, uint64_t now)
+int64_t nextTimerDelayLocked(const ThreadQueue& queue, uint64_t now, HWND window, UINT filterMin, UINT filterMax)
 {
     int64_t delay = -1;
     for (const Timer& timer : queue.timers) {
+        if (!passesFilter(timer.window, WM_TIMER, window, filterMin, filterMax))
+            continue;
         int64_t left = timer.due <= now ? 0 : (int64_t)(timer.due - now);
         if (delay < 0 || left < delay)
             delay = left;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <time.h>
 #include <unistd.h>
 
 #include <thread>
@@ -36,6 +37,17 @@ TEST(WindowTimer, TicksThroughThePumpOneAtATimeUntilKilledOrTheWindowGoes)
     usleep(60000);
     EXPECT_TRUE(PeekMessage(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
     EXPECT_FALSE(PeekMessage(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+
+    // A wait that filters the due timer out sleeps until its own message comes.
+    timespec before, after;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &before);
+    {
+        HWND hwnd = window.hwnd;
+        Later post(100, [hwnd] { PostMessage(hwnd, WM_USER, 0, 0); });
+        EXPECT_TRUE(GetMessage(&msg, nullptr, WM_USER, WM_USER));
+    }
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &after);
+    EXPECT_LT((after.tv_sec - before.tv_sec) * 1000 + (after.tv_nsec - before.tv_nsec) / 1000000, 10);
 
     UINT_PTR fromOtherThread = 1;
     std::thread([&] { fromOtherThread = SetTimer(window.hwnd, 4, 10, nullptr); }).join();
