@@ -2,6 +2,7 @@
 // never at the cost of a user's files.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -176,5 +177,19 @@ TEST(VcoreKeygen, InterruptedGenerationLeavesNothing)
         GTEST_SKIP() << "the key was ready before the interrupt";
     EXPECT_EQ(r.status, 130) << r.err;
     EXPECT_FALSE(box.exists("k.pem"));
+    EXPECT_EQ(box.hiddenFiles(), "");
+}
+
+TEST(VcoreEncrypt, ASignalRemovesTheTemporaryFileAndNothingElse)
+{
+    ToolSandbox box;
+    box.write("out", "old");
+    // The input is a FIFO whose writer never ends, so the command waits with
+    // its temporary output open until the signal comes.
+    ToolRun r = box.run("mkfifo fifo; sleep 30 > fifo & holder=$!; vcore encrypt" + kDes +
+                        "fifo out & pid=$!; for i in $(seq 200); do ls -a | grep -q '^\\.out\\.' && break; "
+                        "sleep 0.05; done; kill -TERM $pid; wait $pid; status=$?; kill $holder; exit $status");
+    EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
+    EXPECT_EQ(box.read("out"), "old");
     EXPECT_EQ(box.hiddenFiles(), "");
 }
