@@ -63,14 +63,17 @@ TEST(OutOfMemory, CallsWithAResultAnswerFailure)
     CComboBox box;
     bool refused = false;
     int added;
+    UINT_PTR timer;
     {
         AllocationsFail failing;
         for (int i = 0; i < 1000 && !refused; ++i)
             refused = !PostMessage(window, WM_USER, 0, 0);
         added = box.AddString("an item too long to be kept inline");
+        timer = SetTimer(window, 1, 100, nullptr);
     }
     EXPECT_TRUE(refused);
     EXPECT_EQ(added, CB_ERRSPACE);
+    EXPECT_EQ(timer, 0u);
     EXPECT_EQ(box.GetCount(), 0);
     DestroyWindow(window);
 }
