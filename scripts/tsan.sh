@@ -13,4 +13,4 @@ cmake --build "$build" -j"$(nproc)" --target test_platform_threads test_vaultcor
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 600 \
-  -R '^(Window|Thread|CryptoExceptions|Progress|KeyGenerationThreads)\.|Cancellation|StopsOnly(On)?TheNamedThread|RSAKeyPair\.Progress'
+  -R '^(Window|WindowTimer|Thread|CryptoExceptions|Progress|KeyGenerationThreads)\.|Cancellation|StopsOnly(On)?TheNamedThread|RSAKeyPair\.Progress'
