@@ -42,7 +42,10 @@ TEST(OutOfMemory, CallsThrowTheMemoryException)
         {"window", [&] { DestroyWindow(CreateMessageWindow(ignore, nullptr)); }},
     };
     for (const Case& c : cases)
-        EXPECT_TRUE(failsWithoutMemoryAs<CMemoryException>(c.run)) << c.call;
+        EXPECT_TRUE(throwsAndDeletes<CMemoryException>([&] {
+            AllocationsFail failing;
+            c.run();
+        })) << c.call;
 }
 
 TEST(OutOfMemory, ANewThreadsObject)
@@ -50,7 +53,12 @@ TEST(OutOfMemory, ANewThreadsObject)
     if (!kAllocationsCanFail)
         GTEST_SKIP() << "operator new cannot be replaced in this build";
     bool memoryException = false;
-    std::thread worker([&] { memoryException = failsWithoutMemoryAs<CMemoryException>([] { AfxGetThread(); }); });
+    std::thread worker([&] {
+        memoryException = throwsAndDeletes<CMemoryException>([] {
+            AllocationsFail failing;
+            AfxGetThread();
+        });
+    });
     worker.join();
     EXPECT_TRUE(memoryException);
 }

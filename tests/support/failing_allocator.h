@@ -28,21 +28,6 @@ struct AllocationsFail {
     ~AllocationsFail() { t_allocationsFail = false; }
 };
 
-// Runs action with failing allocations; true when it threw E (by pointer),
-// which is deleted as the class library asks.
-template <class E, class Action>
-bool failsWithoutMemoryAs(Action action)
-{
-    try {
-        AllocationsFail failing;
-        action();
-    } catch (E* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
-}
-
 #ifndef VC_RUNTIME_OWNS_OPERATOR_NEW
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {

@@ -3,10 +3,9 @@
 // exception.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <functional>
-#include <mutex>
+#include <future>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/der_helpers.h"
@@ -15,18 +14,23 @@
 
 namespace {
 
-// Records the set-position messages sent to a progress window.
+// Records the set-position messages sent to a progress window; with pause
+// set, the generation waits at its first position 1 (its first step, or its
+// full bar at the latest) until resume is fulfilled.
 struct PositionLog {
     std::vector<WPARAM> positions;
-    std::function<void(WPARAM)> onPosition;
+    std::promise<void>* paused = nullptr;
+    std::shared_future<void> resume;
 
     static LRESULT proc(HWND, UINT message, WPARAM wParam, LPARAM, void* context)
     {
         auto* log = static_cast<PositionLog*>(context);
-        if (message == PBM_SETPOS) {
-            log->positions.push_back(wParam);
-            if (log->onPosition)
-                log->onPosition(wParam);
+        if (message != PBM_SETPOS)
+            return 0;
+        log->positions.push_back(wParam);
+        if (wParam == 1 && log->paused) {
+            std::exchange(log->paused, nullptr)->set_value();
+            log->resume.wait();
         }
         return 0;
     }
@@ -54,36 +58,16 @@ void generate(unsigned short bits, PositionLog& log)
 
 TEST(KeyGenerationThreads, EachGenerationKeepsItsOwnProgress)
 {
-    // The first generation stops at its first step until a second one,
-    // started meanwhile on this thread, has run from start to end.
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool firstPaused = false, firstDone = false, secondDone = false;
+    // The first generation pauses while a second runs on this thread from
+    // start to end.
+    std::promise<void> paused, resume;
     PositionLog first, second;
-    first.onPosition = [&](WPARAM position) {
-        if (position != 1 || firstPaused)
-            return;
-        std::unique_lock<std::mutex> lock(mutex);
-        firstPaused = true;
-        changed.notify_all();
-        changed.wait(lock, [&] { return secondDone; });
-    };
-    std::thread worker([&] {
-        generate(768, first);
-        std::lock_guard<std::mutex> lock(mutex);
-        firstDone = true;
-        changed.notify_all();
-    });
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return firstPaused || firstDone; });
-    }
+    first.paused = &paused;
+    first.resume = resume.get_future().share();
+    std::thread worker([&] { generate(768, first); });
+    paused.get_future().wait();
     generate(512, second);
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        secondDone = true;
-        changed.notify_all();
-    }
+    resume.set_value();
     worker.join();
     EXPECT_TRUE(climbsOneStepAtATime(first.positions));
     EXPECT_TRUE(climbsOneStepAtATime(second.positions));
@@ -93,7 +77,10 @@ TEST(KeyGenerationThreads, OutOfMemoryThrowsTheMemoryException)
 {
     if (!kAllocationsCanFail)
         GTEST_SKIP() << "operator new cannot be replaced in this build";
-    EXPECT_TRUE(failsWithoutMemoryAs<CMemoryException>([] { CRSAKeyPair pair(512, 1); }));
+    EXPECT_TRUE(throwsAndDeletes<CMemoryException>([] {
+        AllocationsFail failing;
+        CRSAKeyPair pair(512, 1);
+    }));
     CRSAKeyPair pair(512, 1);  // and the next generation works
     EXPECT_EQ(pair.TestKeys(2, nullptr, 0), 0);
 }
