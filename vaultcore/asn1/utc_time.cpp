@@ -49,11 +49,15 @@ BOOL CASN1_UTCTime::isValid(const CASN1Type* value, int implicitlyTagged)
         return FALSE;
     }
     // Seconds are present in the 13- and 17-character forms; an offset
-    // follows the zone character in the 15- and 17-character forms.
+    // follows the zone character in the 15- and 17-character forms, and
+    // only there: 'Z' stands alone and a sign has its offset.
     int clock = (length == 13 || length == 17) ? 12 : 10;
     if (!digitsAt(text, 0, clock) || !isZoneCharacter(text[clock]))
         return FALSE;
-    if (length >= 15 && !digitsAt(text, clock + 1, 4))
+    const bool withOffset = length >= 15;
+    if ((text[clock] == 'Z') == withOffset)
+        return FALSE;
+    if (withOffset && !digitsAt(text, clock + 1, 4))
         return FALSE;
     return TRUE;
 }
@@ -82,11 +86,14 @@ void CASN1_UTCTime::GetDataFrom(const CUTCTime& time)
     int n = std::snprintf(text, sizeof text, "%02u%02u%02u%02u%02u", (unsigned)(time.m_wYear % 100),
                           (unsigned)time.m_bMonth, (unsigned)time.m_bDay, (unsigned)(time.m_wMinutes / 60),
                           (unsigned)(time.m_wMinutes % 60));
+    // The form says whether seconds are written; the zone says whether an
+    // offset is: a GMT time is written with 'Z' alone (a decoded time
+    // carries the 17-character form), any other with its sign and offset.
     if (time.m_bForm == 13 || time.m_bForm == 17)
         n += std::snprintf(text + n, sizeof text - n, "%02u", (unsigned)time.m_bSeconds);
     text[n++] = time.m_nZone == CUTCTime::kZoneGMT ? 'Z' : time.m_nZone == CUTCTime::kZonePlus ? '+' : '-';
     text[n] = 0;
-    if (time.m_bForm == 15 || time.m_bForm == 17)
+    if (time.m_nZone != CUTCTime::kZoneGMT)
         n += std::snprintf(text + n, sizeof text - n, "%02u%02u", (unsigned)(time.m_wOffset / 60),
                            (unsigned)(time.m_wOffset % 60));
     clear();
