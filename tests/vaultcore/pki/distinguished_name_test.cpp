@@ -7,15 +7,9 @@
 #include <vector>
 
 #include "support/archive_helpers.h"
-#include "support/der_helpers.h"
-#include "vaultcore/vaultcore.h"
+#include "vaultcore/pki/pki_test_support.h"
 
 namespace {
-
-std::string x509Data(const std::string& name)
-{
-    return std::string(VC_TEST_DATA) + "/x509/" + name;
-}
 
 // A name from (type, value) rows; a type of -1 starts the next relative name.
 CDistinguishedName nameOf(std::initializer_list<std::pair<int, const char*>> rows)
