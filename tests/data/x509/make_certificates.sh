@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Makes the certificates and keys of this folder with the openssl command
-# (OpenSSL 3.0). Run it from anywhere; it rewrites every file it makes.
-# The files are kept in the repository so that the tests see the same bytes
-# on every machine; the interop tests make fresh ones with the same commands.
+# (OpenSSL 3.0): make_certificates.sh [DIR] writes them into DIR (default:
+# this folder), replacing what is there. The files are kept in the
+# repository so that the unit tests see the same bytes on every machine; the
+# interop tests make fresh ones into a scratch folder with the same commands.
 set -euo pipefail
-cd "$(dirname "$0")"
+mkdir -p "${1:-$(dirname "$0")}"
+cd "${1:-$(dirname "$0")}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -129,6 +129,10 @@ TEST(Certificate, SignedCertificatesVerifyAndCacheWhatTheySigned)
     EXPECT_TRUE(reread.IsSignatureOKFor(ca));
     EXPECT_EQ(std::memcmp(reread.m_cachedSHA1Digest, certificate.m_cachedSHA1Digest, 20), 0);
     EXPECT_FALSE(certificate.m_cachedDigestFlag);
+    CCertificate expired = ca;  // names match, the period is over
+    expired.m_notAfter = CUTCTime(CString("200101000000Z"));
+    EXPECT_TRUE(ca.IsIssuerOf(certificate));
+    EXPECT_FALSE(expired.IsIssuerOf(certificate));
 
     // MD2 has no peer here: a signature of our own, checked by verification
     // through the cache and through the record.
