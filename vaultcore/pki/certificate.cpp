@@ -9,7 +9,8 @@ IMPLEMENT_SERIAL(CCertificate, CObject, 1)
 
 namespace {
 const BYTE kFormat = 1;
-const unsigned kMaxKeyBits = 8 * CCertificate::kFieldSize;
+// A signature of more bits would not fit its field.
+const unsigned kMaxSignatureBits = 8 * CCertificate::kFieldSize;
 const int kHexLineLength = 60;
 
 // Upper-case hex of the number's significant octets (at least one), in
@@ -149,8 +150,7 @@ void CCertificate::Serialize(CArchive& ar)
     ar >> loaded.m_version >> algorithm >> loaded.m_modulusBits >> loaded.m_signatureBits;
     EDigestAlgorithm digest;
     int length;
-    if (!___signatureDigest(algorithm, digest, length) || loaded.m_modulusBits > kMaxKeyBits ||
-        loaded.m_signatureBits > kMaxKeyBits)
+    if (!___signatureDigest(algorithm, digest, length) || loaded.m_signatureBits > kMaxSignatureBits)
         AfxThrowArchiveException(CArchiveException::genericException);
     loaded.m_signatureAlgorithm = algorithm;
     for (unsigned char* field : {loaded.m_publicExponent, loaded.m_modulus, loaded.m_signature})

@@ -54,8 +54,9 @@ public:
     // signature bits, exponent, modulus and signature fields, the cached
     // digests (the SHA-1 one absent in format 0), then serial number,
     // issuer, not before, not after and owner. Loading refuses another
-    // format byte, an unknown algorithm, or modulus or signature bits beyond
-    // 2048 with the generic archive exception, leaving the record as it was.
+    // format byte, an unknown algorithm, or signature bits beyond the field
+    // (2048) with the generic archive exception, leaving the record as it
+    // was.
     void Serialize(CArchive& ar) override;
 
     // The DER of the to-be-signed part built from the record (a

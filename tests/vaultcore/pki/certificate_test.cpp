@@ -337,7 +337,6 @@ TEST(Certificate, StoredForm)
     } cases[] = {
         {"format 2", 0, {2}, CArchiveException::genericException},
         {"algorithm 3", 2, {3, 0}, CArchiveException::genericException},
-        {"modulus bits 4096", 4, {0x00, 0x10}, CArchiveException::genericException},
         {"signature bits 2056", 6, {0x08, 0x08}, CArchiveException::genericException},
         // The not-before time: format byte 0, then the year 2026.
         {"time format 1", (size_t)(std::search(bytes.begin() + 800, bytes.end(), std::begin(kYear), std::end(kYear)) - bytes.begin()),
