@@ -74,7 +74,14 @@ void CASN1_UTCTime::SetDataTo(CUTCTime& time) const
     CString wide = text.Left(10) + (withSeconds ? text.Mid(10, 2) : CString("00"));
     int zone = withSeconds ? 12 : 10;
     wide += text.Mid(zone, 1) + (withOffset ? text.Mid(zone + 1, 4) : CString("0000"));
-    time.Setup(wide, 17);
+    // Digits in the right places may still name no time (month 13, hour
+    // 25): such a value would leave a time that can neither be written nor
+    // stored, so it is refused like malformed text.
+    CUTCTime read(time);
+    read.Setup(wide, 17);
+    if (!read.IsValid())
+        ___throwDERDecodingException("CASN1_UTCTime::SetDataTo - invalid contents");
+    time = read;
 }
 
 void CASN1_UTCTime::GetDataFrom(const CUTCTime& time)
@@ -108,10 +115,12 @@ void CASN1_UTCTime::Dump(unsigned long indent, CFile* file) const
     if (!isValid(this, 0))
         return;
     CUTCTime time;
-    SetDataTo(time);
-    // Digits the validator lets through may still name no date (month 13).
-    if (!time.IsValid())
+    try {
+        SetDataTo(time);
+    } catch (CDERDecodingException* e) {
+        e->Delete();  // digits the validator lets through may still name no date (month 13)
         return;
+    }
     ___WriteFormatted(file, "%sUTCTime: %s\r\n", (const char*)CString(' ', (int)indent),
                       (const char*)time.GetTimeAsString(TRUE, FALSE));
 }

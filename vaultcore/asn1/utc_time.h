@@ -16,7 +16,9 @@ public:
 
     // Fills the time from the text, widened to the 17-character form first
     // (seconds 00 and offset 0000 where absent), so the time gets form 17.
-    // A text the validator refuses throws CDERDecodingException.
+    // A text the validator refuses, or digits that name no time (month 13,
+    // hour 25, 30 February), throw CDERDecodingException and leave the time
+    // as it was.
     void SetDataTo(CUTCTime& time) const;
     // Replaces the value by the primitive text of the time: with seconds
     // when its form is 13 or 17, then 'Z' for a GMT time or the sign and

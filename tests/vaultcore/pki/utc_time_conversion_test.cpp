@@ -83,7 +83,8 @@ TEST(UTCTimeConversion, ZoneDecidesWhetherTheOffsetIsWritten)
 
 TEST(UTCTimeConversion, RefusesWhatIsNotATime)
 {
-    for (const char* text : {"98020415Z", "9802041530X", "98a2041530Z", "9802041530+01a0", ""}) {
+    for (const char* text : {"98020415Z", "9802041530X", "98a2041530Z", "9802041530+01a0", "", "9813041530Z",
+                             "9802300000Z", "9802042500Z", "980204153061Z", "9802041530+2400"}) {
         CUTCTime time(CString("9801010000Z"));
         try {
             utcTimeOf(text).SetDataTo(time);
