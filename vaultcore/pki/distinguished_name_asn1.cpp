@@ -82,14 +82,52 @@ void CASN1_AttributeValueAssertion::GetDataFrom(const CAttributeValue& record)
     AddObject(text.release());
 }
 
-void CASN1_AttributeValueAssertion::SetDataTo(CAttributeValue& record) const
+// Names are read where the decoder left their parts (generic SEQUENCE and
+// SET values), without turning each part into its schema class first: a
+// certificate holds some twenty of them, and converting them was most of
+// the time its conversion took. The parts are checked as the accessors
+// would check them.
+namespace {
+const CASN1_CONSTRUCTED_TYPE& constructedPart(const CASN1_CONSTRUCTED_TYPE& parent, int index, unsigned char identifier,
+                                              const char* className)
+{
+    const CASN1Type* part = index < parent.getComponentCount() ? parent.getComponentAt(index) : nullptr;
+    const auto* constructed = dynamic_cast<const CASN1_CONSTRUCTED_TYPE*>(part);
+    if (!constructed || part->getIdentifier() != identifier)
+        ___throwMemberNotAvailable(className, ASN1_ELEMENT_NAME);
+    return *constructed;
+}
+
+void readAssertion(const CASN1_CONSTRUCTED_TYPE& assertion, CAttributeValue& record)
 {
     record = CAttributeValue();
-    const int row = ___findDNAttrByOID(get_type());
+    const CASN1Type* type = assertion.getComponentCount() > 0 ? assertion.getComponentAt(0) : nullptr;
+    const auto* oid = dynamic_cast<const CASN1_OBJECT_IDENTIFIER*>(type);
+    if (!oid)
+        ___throwMemberNotAvailable("CASN1_AttributeValueAssertion", "type");
+    if (assertion.getComponentCount() < 2)
+        ___throwMemberNotAvailable("CASN1_AttributeValueAssertion", "value");
+    const int row = ___findDNAttrByOID(*oid);
     record.m_attributeName = row >= 0 ? szDNAttrName[row] : kUnknownDNAttrName;
-    const CASN1Type& text = get_value();
+    const CASN1Type& text = *assertion.getComponentAt(1);
     text.GetString(record.m_value);
     record.m_stringKind = text.getIdentifier() & kASN1TagNumberMask;
+}
+
+void readRelativeName(const CASN1_CONSTRUCTED_TYPE& set, CRelativeDN& record)
+{
+    record.m_values.RemoveAll();
+    for (int i = 0; i < set.getComponentCount(); ++i) {
+        CAttributeValue* value = new CAttributeValue;
+        record.Add(value);
+        readAssertion(constructedPart(set, i, 0x10, "CASN1_RelativeDistinguishedName"), *value);
+    }
+}
+}  // namespace
+
+void CASN1_AttributeValueAssertion::SetDataTo(CAttributeValue& record) const
+{
+    readAssertion(*this, record);
 }
 
 // --- relative names ---
@@ -105,12 +143,7 @@ void CASN1_RelativeDistinguishedName::GetDataFrom(const CRelativeDN& record)
 
 void CASN1_RelativeDistinguishedName::SetDataTo(CRelativeDN& record) const
 {
-    record.m_values.RemoveAll();
-    for (int i = 0; i < getComponentCount(); ++i) {
-        CAttributeValue* value = new CAttributeValue;
-        record.Add(value);
-        getComponent(i).SetDataTo(*value);
-    }
+    readRelativeName(*this, record);
 }
 
 // --- names ---
@@ -129,7 +162,7 @@ void CASN1_RDNSequence::SetDataTo(CDistinguishedName& record) const
     for (int i = 0; i < getComponentCount(); ++i) {
         CRelativeDN* rdn = new CRelativeDN;
         record.Add(rdn);
-        getComponent(i).SetDataTo(*rdn);
+        readRelativeName(constructedPart(*this, i, 0x11, "CASN1_RDNSequence"), *rdn);
     }
 }
 
