@@ -360,6 +360,12 @@ TEST(Certificate, StoredForm)
     EXPECT_EQ(archiveLoadCause(arrayBack, storedBytes(array)), 0);
     ASSERT_EQ(arrayBack.GetSize(), 2);
     EXPECT_TRUE(arrayBack[1] == sha1);
+    // Arrays of certificate trees: the value model's stored form, DER inside.
+    CArray<CASN1_Certificate, const CASN1_Certificate&> trees, treesBack;
+    trees.Add(CASN1_Certificate(certificate));
+    EXPECT_EQ(archiveLoadCause(treesBack, storedBytes(trees)), 0);
+    ASSERT_EQ(treesBack.GetSize(), 1);
+    EXPECT_EQ(encodingOf(treesBack[0]), encodingOf(trees[0]));
 }
 
 }  // namespace
