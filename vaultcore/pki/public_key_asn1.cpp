@@ -47,18 +47,29 @@ bool readNumber(const CASN1Type* value, unsigned char* field)
            ___placeRightAligned(field, kField, integer->contentsData(), integer->contentsLength());
 }
 
-// The BIT STRING's octets decoded as one value; null when they are not DER.
-std::unique_ptr<CASN1Type> decodeOctets(const CASN1_BIT_STRING& bits)
+std::unique_ptr<CASN1Type> decodeAll(CDEREncoding& encoding)
 {
-    CByteArrayPro octets;
-    bits.GetClearData(octets, TRUE);
-    CScopedEncoding encoding(octets);
     try {
-        return std::unique_ptr<CASN1Type>(___buildFromEncoding(*encoding));
+        return std::unique_ptr<CASN1Type>(___buildFromEncoding(encoding));
     } catch (CDERDecodingException* e) {
         e->Delete();
         return nullptr;
     }
+}
+
+// The BIT STRING's octets decoded as one value; null when they are not DER.
+// The value is used only while the BIT STRING lives, so the octets of a
+// primitive one are read where they are.
+std::unique_ptr<CASN1Type> decodeOctets(const CASN1_BIT_STRING& bits)
+{
+    if (!bits.isConstructed() && bits.contentsLength() > 1) {
+        CScopedEncoding encoding(bits.contentsData() + 1, bits.contentsLength() - 1);
+        return decodeAll(*encoding);
+    }
+    CByteArrayPro octets;
+    bits.GetClearData(octets, TRUE);
+    CScopedEncoding encoding(octets);
+    return decodeAll(*encoding);
 }
 
 // The DER of a key as the content of a BIT STRING.
