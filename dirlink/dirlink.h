@@ -16,3 +16,4 @@
 #include "dirlink/dirclient/result_info.h"
 #include "dirlink/dirclient/ext_response.h"
 #include "dirlink/dirclient/search_result.h"
+#include "dirlink/dirclient/search_filter.h"
