@@ -17,3 +17,5 @@
 #include "dirlink/dirclient/ext_response.h"
 #include "dirlink/dirclient/search_result.h"
 #include "dirlink/dirclient/search_filter.h"
+#include "dirlink/dirclient/request_builders.h"
+#include "dirlink/dirclient/response_parsers.h"
