@@ -19,3 +19,4 @@
 #include "dirlink/dirclient/search_filter.h"
 #include "dirlink/dirclient/request_builders.h"
 #include "dirlink/dirclient/response_parsers.h"
+#include "dirlink/dirclient/filter_parser.h"
