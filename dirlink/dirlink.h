@@ -20,3 +20,4 @@
 #include "dirlink/dirclient/request_builders.h"
 #include "dirlink/dirclient/response_parsers.h"
 #include "dirlink/dirclient/filter_parser.h"
+#include "dirlink/dirclient/ldif.h"
