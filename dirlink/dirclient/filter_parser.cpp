@@ -180,8 +180,9 @@ private:
             std::vector<std::string> value = parseValue(false, nullptr);
             return assertion(rule, attribute, value[0]);
         }
-        if (accept("*)")) {
-            --m_pos;
+        // "=*" alone, before the closing parenthesis or the end of a bare filter.
+        if (peek() == '*' && (m_pos + 1 == m_length || m_text[m_pos + 1] == ')')) {
+            ++m_pos;
             return std::unique_ptr<CSearchFilter>(new CSearchFilter(frPresent, new CString(attribute)));
         }
         std::vector<size_t> stars;

@@ -20,6 +20,16 @@ bool isNameChar(char c)
            c == '.';
 }
 
+bool isAttributeName(const CString& name)
+{
+    if (name.IsEmpty())
+        return false;
+    for (int i = 0; i < name.GetLength(); ++i)
+        if (!isNameChar(name[i]))
+            return false;
+    return true;
+}
+
 // Splits "name: value", "name:: base64" or "name:" (empty value). Fails with
 // a message for a line without a colon, a bad name, bad base64 or a URL.
 const char* splitField(const CString& line, Field& field)
@@ -33,10 +43,9 @@ const char* splitField(const CString& line, Field& field)
         return "expected \"name: value\"";
     if (colon == 0)
         return "missing attribute name before ':'";
-    for (size_t i = 0; i < colon; ++i)
-        if (!isNameChar(text[i]))
-            return "bad character in an attribute name";
     field.name = CString(text, (int)colon);
+    if (!isAttributeName(field.name))
+        return "bad character in an attribute name";
     size_t pos = colon + 1;
     const bool base64 = pos < length && text[pos] == ':';
     const bool url = pos < length && text[pos] == '<';
@@ -209,10 +218,14 @@ int CLdifReader::ReadRecord(CLdifRecord& record)
                     operation = i;
             if (operation < 0)
                 return fail(m_lines[index].number, "expected \"add:\", \"delete:\" or \"replace:\"");
+            CString name = textOf(field);
+            if (!isAttributeName(name))
+                return fail(m_lines[index].number, "expected an attribute name after the change's \"add:\", "
+                                                   "\"delete:\" or \"replace:\"");
             CModification* item = new CModification;
             record.m_modifications.Add(item);
             item->m_operation = (DWORD)operation;
-            item->m_attribute.m_name = textOf(field);
+            item->m_attribute.m_name = name;
             // Values of that attribute up to "-" (the last one may go without it).
             for (++index; index < end && m_lines[index].text != "-"; ++index) {
                 if (!next(index))

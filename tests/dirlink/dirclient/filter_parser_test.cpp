@@ -43,6 +43,7 @@ TEST(FilterParser, ReadsEveryForm)
         {"(&)", "(&)"},
         {"(|)", "(|)"},
         {"cn=bare", "(cn=bare)"},
+        {"cn=*", "(cn=*)"},
         {"&(a=1)(b=2)", "(&(a=1)(b=2))"},
     };
     for (const Case& c : cases) {

@@ -201,6 +201,8 @@ TEST(Ldif, BadTextWithItsLine)
         {"dn: o=x\nchangetype: delete\ncn: a\n", "line 3: a delete record has no further lines"},
         {"dn: o=x\nchangetype: modify\nincrement: n\nn: 1\n-\n", "line 3: expected \"add:\", \"delete:\" or \"replace:\""},
         {"dn: o=x\nchangetype: modify\nadd: cn\nsn: a\n-\n", "line 4: value of another attribute inside a change"},
+        {"dn: o=x\nchangetype: modify\nadd: c n\n-\n",
+         "line 3: expected an attribute name after the change's \"add:\", \"delete:\" or \"replace:\""},
         {"dn: o=x\nchangetype: modrdn\nnewrdn: o=y\n", "line 1: a modrdn record needs \"newrdn:\" and \"deleteoldrdn:\""},
         {"dn: o=x\nchangetype: modrdn\nnewrdn: o=y\ndeleteoldrdn: yes\n",
          "line 4: expected \"newrdn:\", \"deleteoldrdn: 0|1\" or \"newsuperior:\""},
