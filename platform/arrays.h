@@ -137,11 +137,6 @@ inline void SerializeElements<CObject*>(CArchive& ar, CObject** elements, int co
 
 template <class TYPE, class ARG_TYPE>
 class CArray : public CObject {
-    // Elements move within the block by move construction; a move that could
-    // throw would leave the block half moved.
-    static_assert(std::is_trivially_copyable<TYPE>::value || std::is_nothrow_move_constructible<TYPE>::value,
-                  "array elements must move without throwing");
-
 public:
     CArray() = default;
     CArray(const CArray& other) : CObject() { Copy(other); }
@@ -365,7 +360,8 @@ private:
         return (int)capacity;
     }
     // Moves the elements into a block of the given capacity; neither hook
-    // runs, as no element begins or ends.
+    // runs, as no element begins or ends. Elements that may throw while
+    // moving are copied, so a failure leaves the array as it was.
     void reserve(int capacity)
     {
         if ((size_t)capacity > SIZE_MAX / sizeof(TYPE))
@@ -380,10 +376,16 @@ private:
             fresh = (TYPE*)std::malloc(bytes ? bytes : 1);
             if (!fresh)
                 AfxThrowMemoryException();
-            for (int i = 0; i < m_nSize; ++i) {
-                ::new ((void*)(fresh + i)) TYPE(std::move(m_pData[i]));
-                m_pData[i].~TYPE();
+            int moved = 0;
+            try {
+                for (; moved < m_nSize; ++moved)
+                    ::new ((void*)(fresh + moved)) TYPE(std::move_if_noexcept(m_pData[moved]));
+            } catch (...) {
+                std::destroy_n(fresh, moved);
+                std::free((void*)fresh);
+                throw;
             }
+            std::destroy_n(m_pData, m_nSize);
             std::free((void*)m_pData);
         }
         m_pData = fresh;
