@@ -8,3 +8,5 @@
 #include "dirlink/dirschema/object_classes.h"
 #include "dirlink/dirschema/attribute_combo.h"
 #include "dirlink/dirschema/dn_text.h"
+#include "dirlink/dirclient/ldap_dir_settings.h"
+#include "dirlink/dirclient/ldap_config_dialog.h"
