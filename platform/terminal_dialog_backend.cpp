@@ -51,14 +51,14 @@ public:
         g_echoGuard.active = 1;
         current.c_lflag &= ~(tcflag_t)ECHO;
         current.c_lflag |= ECHONL;
-        tcsetattr(fd, TCSAFLUSH, &current);
+        tcsetattr(fd, TCSANOW, &current);
         m_on = true;
     }
     ~EchoOff()
     {
         if (!m_on)
             return;
-        tcsetattr(g_echoGuard.fd, TCSAFLUSH, &g_echoGuard.saved);
+        tcsetattr(g_echoGuard.fd, TCSANOW, &g_echoGuard.saved);
         g_echoGuard.active = 0;
         for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i)
             sigaction(kEndingSignals[i], &g_previousActions[i], nullptr);
@@ -122,11 +122,19 @@ void CTerminalDialogBackend::write(const CString& text)
     }
 }
 
-bool CTerminalDialogBackend::readLine(CString& line, bool echo)
+bool CTerminalDialogBackend::ask(const CString& question, CString& answer, bool echo)
 {
+    // Echo goes off before the question appears, so nothing typed after it
+    // is ever shown.
     std::unique_ptr<EchoOff> quiet;
     if (!echo)
         quiet = std::make_unique<EchoOff>(m_in);
+    write(question);
+    return readLine(answer);
+}
+
+bool CTerminalDialogBackend::readLine(CString& line)
+{
     std::string text;
     bool any = false;
     for (;;) {
@@ -154,9 +162,8 @@ bool CTerminalDialogBackend::askEdit(CWnd& control, const CString& label)
     control.GetWindowText(current);
     for (;;) {
         CString shown = password ? (current.IsEmpty() ? "" : "unchanged") : (const char*)current;
-        write((label.IsEmpty() ? CString() : label + "\n") + "[" + shown + "]: ");
         CString answer;
-        if (!readLine(answer, !password))
+        if (!ask((label.IsEmpty() ? CString() : label + "\n") + "[" + shown + "]: ", answer, !password))
             return false;
         if (answer.IsEmpty())
             return true;
@@ -177,9 +184,8 @@ bool CTerminalDialogBackend::askCheck(CWnd& control)
     control.GetWindowText(text);
     for (;;) {
         bool checked = control.GetCheck() == BST_CHECKED;
-        write(withoutMnemonics(text) + (checked ? " [Y/n]: " : " [y/N]: "));
         CString answer;
-        if (!readLine(answer, true))
+        if (!ask(withoutMnemonics(text) + (checked ? " [Y/n]: " : " [y/N]: "), answer, true))
             return false;
         answer.TrimLeft();
         answer.TrimRight();
@@ -204,9 +210,8 @@ int CTerminalDialogBackend::choose(const int* ids, const char* const* names, int
         question += CString(i ? " / " : "") + names[i];
     question += CString(" [") + names[defaultIndex] + "]: ";
     for (;;) {
-        write(question);
         CString answer;
-        if (!readLine(answer, true))
+        if (!ask(question, answer, true))
             return 0;
         answer.TrimLeft();
         answer.TrimRight();
@@ -265,11 +270,14 @@ BOOL CTerminalDialogBackend::RunModal(CDialog& dialog)
     const int count = dialog.GetControlCount();
     int start = 0;
     while (!dialog.HasEnded()) {
-        // Start at the focused control, with the label that names it.
+        // Start at the focused control, with the label that names it and the
+        // group box that heads both.
         for (int i = 0; i < count; ++i)
             if (dialog.GetControl(i) == dialog.GetFocusControl())
                 start = i;
         if (start > 0 && isKind(*dialog.GetControl(start - 1), DialogItemKind::Label))
+            --start;
+        if (start > 0 && isKind(*dialog.GetControl(start - 1), DialogItemKind::GroupBox))
             --start;
         CString label;
         bool answered = true;

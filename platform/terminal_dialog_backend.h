@@ -26,8 +26,11 @@ public:
     static const int kMaxLine = 4096;
 
 private:
+    // Writes the question and reads the answer, without echo when asked;
+    // false at end of input.
+    bool ask(const CString& question, CString& answer, bool echo);
     // One line without its end; false at end of input with nothing read.
-    bool readLine(CString& line, bool echo);
+    bool readLine(CString& line);
     void write(const CString& text);
     bool askEdit(CWnd& control, const CString& label);
     bool askCheck(CWnd& control);
