@@ -43,5 +43,5 @@ int dn(const std::vector<std::string>& args)
     return fail("unknown action '" + action + "' (check, plain, canon or split)");
 }
 
-const Command command("dn", "dn check|plain|canon|split DN", dn);
+const Command command("dn", "check|plain|canon|split DN", "distinguished-name text functions", nullptr, dn);
 }  // namespace

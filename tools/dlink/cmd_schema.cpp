@@ -63,5 +63,5 @@ int schema(const std::vector<std::string>& args)
     return 0;
 }
 
-const Command command("schema", "schema ATTR", schema);
+const Command command("schema", "ATTR", "what the built-in schema knows about an attribute type", nullptr, schema);
 }  // namespace

@@ -173,6 +173,6 @@ int digest(const std::vector<std::string>& args)
     return status;
 }
 
-const Command digestCommand("digest", "digest [--md2|--md5|--sha1] FILE...  digests, one line per file as sha1sum prints",
-                            digest);
+const Command digestCommand("digest", "[--md2|--md5|--sha1] FILE...", "digests, one line per file as sha1sum prints",
+                            nullptr, digest);
 }  // namespace

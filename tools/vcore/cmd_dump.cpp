@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/command.h"
-#include "common/input_file.h"
+#include "common/tool.h"
 #include "vaultcore/vaultcore.h"
 
 namespace {
@@ -55,10 +55,8 @@ int dump(const std::vector<std::string>& args)
     if (args.size() != (ldap ? 2u : 1u))
         return fail("usage: vcore dump [--ldap] FILE");
     const std::string& path = args.back();
-    std::vector<unsigned char> der;
+    std::vector<unsigned char> der = DerValues(InputFile(path).readAll(), path).front();
     std::string error;
-    if (!readWholeFile(path, der, error) || !unwrapPem(der, error))
-        return fail(error);
     if (der.empty())
         return fail(path + ": empty file");
     if (ldap)
@@ -74,6 +72,5 @@ int dump(const std::vector<std::string>& args)
     return ok ? 0 : fail(path + ": " + error);
 }
 
-const Command dumpCommand("dump", "dump [--ldap] FILE diagnostic listing of a DER or PEM file; --ldap: check one LDAP message",
-                          dump);
+const Command dumpCommand("dump", "[--ldap] FILE", "diagnostic listing of a DER or PEM file", nullptr, dump);
 }  // namespace

@@ -241,11 +241,9 @@ int decryptCommand(const std::vector<std::string>& args)
     return run(args, false);
 }
 
-const Command encryptCmd("encrypt",
-                         "encrypt --cipher des|3des|idea|rc2|rc5 --key HEX --iv HEX [options] IN OUT",
-                         encryptCommand);
-const Command decryptCmd("decrypt",
-                         "decrypt --cipher des|3des|idea|rc2|rc5 --key HEX --iv HEX [options] IN OUT",
-                         decryptCommand);
+const Command encryptCmd("encrypt", "--cipher des|3des|idea|rc2|rc5 --key HEX --iv HEX [options] IN OUT",
+                         "encrypts a file", nullptr, encryptCommand);
+const Command decryptCmd("decrypt", "--cipher des|3des|idea|rc2|rc5 --key HEX --iv HEX [options] IN OUT",
+                         "decrypts a file", nullptr, decryptCommand);
 
 }  // namespace

@@ -197,7 +197,7 @@ int keygen(const std::vector<std::string>& args)
     return 0;
 }
 
-const Command keygenCommand("keygen", "keygen --bits N [--exponent 3|65537] --out FILE [--format archive|pkcs1]",
-                            keygen);
+const Command keygenCommand("keygen", "--bits N [--exponent 3|65537] --out FILE [--format archive|pkcs1]",
+                            "a new RSA key pair", nullptr, keygen);
 
 }  // namespace
