@@ -5,13 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <poll.h>
-#include <pty.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "dirlink/dirlink.h"
+#include "support/pty_session.h"
 
 namespace {
 // The child: configures the given settings on its terminal and stores them.
@@ -32,46 +29,6 @@ namespace {
     _exit(code * 10 + (result == IDOK ? 1 : 0));
 }
 
-// The test's side of the terminal: waits for a prompt, then types a line.
-class Terminal {
-public:
-    explicit Terminal(int master) : m_master(master) {}
-
-    // Reads until `text` has appeared after the previous match; false on
-    // time-out or when the child has gone.
-    bool waitFor(const std::string& text)
-    {
-        for (;;) {
-            size_t found = m_output.find(text, m_matched);
-            if (found != std::string::npos) {
-                m_matched = found + text.size();
-                return true;
-            }
-            pollfd p{m_master, POLLIN, 0};
-            if (poll(&p, 1, 10000) <= 0)
-                return false;
-            char buffer[512];
-            ssize_t n = read(m_master, buffer, sizeof buffer);
-            if (n <= 0)
-                return false;
-            for (ssize_t i = 0; i < n; ++i)
-                if (buffer[i] != '\r')  // the terminal sends line ends as CR LF
-                    m_output += buffer[i];
-        }
-    }
-    void type(const std::string& line)
-    {
-        std::string withEnd = line + "\n";
-        ASSERT_EQ((ssize_t)withEnd.size(), write(m_master, withEnd.data(), withEnd.size()));
-    }
-    const std::string& output() const { return m_output; }
-
-private:
-    int m_master;
-    std::string m_output;
-    size_t m_matched = 0;
-};
-
 struct Exchange {
     const char* prompt;
     const char* answer;
@@ -89,12 +46,8 @@ std::string tempPath()
 TEST(TerminalConfigure, AsksInTabOrderAndStoresTheAnswers)
 {
     const std::string storePath = tempPath();
-    int master = -1;
-    pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
-    ASSERT_GE(child, 0);
-    if (child == 0)
-        runConfigureChild(storePath);
-
+    PtySession terminal([&] { runConfigureChild(storePath); });
+    ASSERT_TRUE(terminal.started());
     const Exchange exchanges[] = {
         {"Configure X.500 Directory Manager\n", nullptr},
         {"\nServer\n------\n", nullptr},
@@ -121,18 +74,13 @@ TEST(TerminalConfigure, AsksInTabOrderAndStoresTheAnswers)
         {"Remember password [Y/n]: ", ""},
         {"OK / Cancel [OK]: ", "OK"},
     };
-    Terminal terminal(master);
     for (const Exchange& step : exchanges) {
         ASSERT_TRUE(terminal.waitFor(step.prompt)) << "waiting for: " << step.prompt << "\nafter:\n"
                                                    << terminal.output();
         if (step.answer)
-            terminal.type(step.answer);
+            ASSERT_TRUE(terminal.type(step.answer));
     }
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
-    close(master);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(1, WEXITSTATUS(status));  // code 0, OK chosen
+    EXPECT_EQ(1, terminal.wait());  // code 0, OK chosen
 
     // Answers are echoed, the password is not.
     EXPECT_NE(std::string::npos, terminal.output().find("[localhost]: ldap.example.com"));
@@ -154,22 +102,12 @@ TEST(TerminalConfigure, AsksInTabOrderAndStoresTheAnswers)
 TEST(TerminalConfigure, EndOfInputCancels)
 {
     const std::string storePath = tempPath();
-    int master = -1;
-    pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
-    ASSERT_GE(child, 0);
-    if (child == 0)
-        runConfigureChild(storePath);
-    Terminal terminal(master);
+    PtySession terminal([&] { runConfigureChild(storePath); });
     ASSERT_TRUE(terminal.waitFor("[localhost]: "));
-    terminal.type("changed.example.com");
+    ASSERT_TRUE(terminal.type("changed.example.com"));
     ASSERT_TRUE(terminal.waitFor("[389]: "));
-    const char endOfFile = 4;  // Ctrl-D at the start of a line
-    ASSERT_EQ(1, write(master, &endOfFile, 1));
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
-    close(master);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(0, WEXITSTATUS(status));  // code 0, cancelled
+    terminal.type("\x04", false);  // Ctrl-D at the start of a line
+    EXPECT_EQ(0, terminal.wait());  // code 0, cancelled
 
     CLdapDirSettings stored;
     CFile file(storePath.c_str(), CFile::modeRead);
