@@ -155,6 +155,8 @@ int runCommand(const char* program, int argc, char** argv)
         if (!listOnly)
             std::fprintf(stderr, "%s: unknown command '%s'\n", program,
                          (group.empty() ? all[0] : group + " " + all[1]).c_str());
+        else if (!help && !group.empty())
+            std::fprintf(stderr, "%s: '%s' needs a sub-command\n", program, group.c_str());
         listCommands(help ? stdout : stderr, group);
         status = help ? 0 : 2;
     }

@@ -66,6 +66,9 @@ OutputFile::OutputFile(const std::string& name, Kind kind, bool force) : m_name(
     if (::stat(name.c_str(), &st) == 0) {
         if (kind == PrivateKey && !force)
             throw Failure(name + ": already exists; give --force to replace it");
+        // A file the user may not write is not replaced behind its back.
+        if (::access(name.c_str(), W_OK) != 0)
+            throw systemFailure(name, errno);
         char real[PATH_MAX];
         if (::realpath(name.c_str(), real))
             m_target = real;
@@ -89,6 +92,10 @@ OutputFile::OutputFile(const std::string& name, Kind kind, bool force) : m_name(
         UnregisterTemporaryFile(m_temporary.c_str());
         throw systemFailure(name, error);
     }
+    // The replacement keeps the owner and group where the user may set them
+    // (root may); otherwise it is the user's own, which is no failure.
+    if (m_exists && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+        errno = 0;
     m_file = std::make_unique<CFile>(fd);
     m_file->SetFilePath(name.c_str());
 }

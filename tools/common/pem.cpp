@@ -58,6 +58,8 @@ private:
     // encrypted blocks are refused here.
     size_t skipHeaders(size_t pos, size_t end)
     {
+        while (pos < end && isBlank(m_text[pos]))
+            ++pos;
         while (pos < end) {
             size_t lineEnd = std::min(m_text.find('\n', pos), end);
             std::string line = m_text.substr(pos, lineEnd - pos);
