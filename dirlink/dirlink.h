@@ -10,3 +10,6 @@
 #include "dirlink/dirschema/dn_text.h"
 #include "dirlink/dirclient/ldap_dir_settings.h"
 #include "dirlink/dirclient/ldap_config_dialog.h"
+#include "dirlink/dirclient/compound_file.h"
+#include "dirlink/dirclient/storage.h"
+#include "dirlink/dirclient/ole_stream.h"

@@ -19,3 +19,5 @@
 #include "platform/dialog_backend.h"
 #include "platform/scripted_dialog_backend.h"
 #include "platform/terminal_dialog_backend.h"
+#include "platform/storage_interfaces.h"
+#include "platform/ole_stream_file.h"

@@ -77,8 +77,9 @@ TEST(TerminalConfigure, AsksInTabOrderAndStoresTheAnswers)
     for (const Exchange& step : exchanges) {
         ASSERT_TRUE(terminal.waitFor(step.prompt)) << "waiting for: " << step.prompt << "\nafter:\n"
                                                    << terminal.output();
-        if (step.answer)
+        if (step.answer) {
             ASSERT_TRUE(terminal.type(step.answer));
+        }
     }
     EXPECT_EQ(1, terminal.wait());  // code 0, OK chosen
 
