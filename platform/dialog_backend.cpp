@@ -9,16 +9,13 @@
 #include <unistd.h>
 
 #include "platform/dialog.h"
+#include "platform/plugins/gtk_plugin.h"
 #include "platform/terminal_dialog_backend.h"
 
 namespace {
 std::atomic<CDialogBackend*> g_chosenBackend{nullptr};
 
-// The plug-in's one entry point: its backend, or null when GTK cannot open
-// the display.
 const char kPluginFile[] = "libplatform_gtk.so";
-const char kPluginEntry[] = "platform_gtk_dialog_backend";
-typedef CDialogBackend* (*PluginEntry)();
 
 bool displayPresent()
 {
@@ -68,8 +65,8 @@ CDialogBackend* AfxGetDesktopDialogBackend()
         void* plugin = dlopen(AfxGetDesktopPluginPath(), RTLD_NOW | RTLD_LOCAL);
         if (!plugin)
             return nullptr;
-        auto entry = (PluginEntry)dlsym(plugin, kPluginEntry);
-        return entry ? entry() : nullptr;
+        auto entry = (PlatformGtkBackendEntry)dlsym(plugin, PLATFORM_GTK_BACKEND_ENTRY);
+        return entry ? static_cast<CDialogBackend*>(entry()) : nullptr;
     }();
     return desktop;
 }

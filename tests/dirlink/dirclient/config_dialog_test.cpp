@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <string>
 #include <unistd.h>
 
 #include "dirlink/dirlink.h"
@@ -192,4 +194,18 @@ TEST(LdapConfigDialog, NoBackendIsAFailureNotAnOk)
     EXPECT_EQ(CString("Cannot show the configuration dialog."), message);
     EXPECT_EQ(IDCANCEL, result);
     expectSame(sample(), settings);
+}
+
+TEST(LdapConfigDialog, TheLibrariesDoNotBringInGtk)
+{
+    // Dialogs have run in this process (scripted); the desktop plug-in is
+    // loaded only for a display, so no GTK library may be mapped.
+    CLdapDirSettings settings;
+    CScriptedDialogBackend script;
+    script.Press(IDOK);
+    configure(settings, script);
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+        EXPECT_EQ(std::string::npos, line.find("libgtk")) << line;
 }
