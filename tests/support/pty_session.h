@@ -1,6 +1,7 @@
 #pragma once
 // A child process on a pseudo-terminal, and the test's side of that
 // terminal: wait for a prompt, type a line, collect what was shown.
+#include <csignal>
 #include <functional>
 #include <poll.h>
 #include <pty.h>
@@ -55,14 +56,21 @@ public:
         return write(m_master, all.data(), all.size()) == (ssize_t)all.size();
     }
     // Waits for the child to end, keeping its output; its exit status, or -1
-    // when it did not exit normally.
+    // when it did not exit normally. A child still running ten seconds after
+    // its output stopped (waiting for input the test never types) is killed.
     int wait()
     {
         while (readSome(10000)) {
         }
         int status = 0;
-        if (waitpid(m_pid, &status, 0) != m_pid)
-            return -1;
+        pid_t done = 0;
+        for (int tries = 0; tries < 100 && done == 0; ++tries) {
+            done = waitpid(m_pid, &status, WNOHANG);
+            if (done == 0)
+                usleep(100000);
+        }
+        if (done != m_pid)
+            return -1;  // the destructor kills it
         m_reaped = true;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
