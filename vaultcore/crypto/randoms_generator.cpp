@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "vaultcore/crypto/md5_digest_maker.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 namespace {
 // Bytes from the kernel's cryptographic generator, drawn in batches.
@@ -31,7 +32,7 @@ public:
             w = w << 8 | byte();
         return w;
     }
-    ~SystemEntropy() { std::memset(m_pool, 0, sizeof m_pool); }
+    ~SystemEntropy() { vcSecureZero(m_pool, sizeof m_pool); }
 
 private:
     void refill()
@@ -67,6 +68,11 @@ CRandomsGenerator::CRandomsGenerator(const unsigned char* seed, unsigned long le
     RegenerateRandoms(seed, length);
 }
 
+CRandomsGenerator::~CRandomsGenerator()
+{
+    vcSecureZero(m_state, sizeof m_state);
+}
+
 void CRandomsGenerator::RegenerateRandoms(const unsigned char* seed, unsigned long length)
 {
     SystemEntropy entropy;
@@ -87,7 +93,7 @@ void CRandomsGenerator::RegenerateRandoms(const unsigned char* seed, unsigned lo
     md5.UpdateBlock(r, 20, nullptr, 0, 1);
     md5.UpdateBlock(m_state, 16, nullptr, 1, 1);
     md5.GetCurrentDigest(m_state);
-    std::memset(r, 0, sizeof r);
+    vcSecureZero(r, sizeof r);
 }
 
 void CRandomsGenerator::GetRandomBlock(unsigned char* out, unsigned long n)

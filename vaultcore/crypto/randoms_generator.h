@@ -14,6 +14,8 @@ public:
     CRandomsGenerator(const unsigned char* seed, unsigned long length);
     CRandomsGenerator(const CRandomsGenerator&) = default;
     CRandomsGenerator& operator=(const CRandomsGenerator&) = default;
+    // Wipes the state.
+    ~CRandomsGenerator();
 
     // Mixes fresh entropy, and the seed when given, into the state.
     void RegenerateRandoms(const unsigned char* seed = nullptr, unsigned long length = 0);
