@@ -1,5 +1,7 @@
 #include "vaultcore/crypto/modular_inverse.h"
 
+#include "vaultcore/crypto/crypto_exceptions.h"
+
 namespace {
 typedef __int128 i128;
 
@@ -210,6 +212,7 @@ bool variableTimeModInverse(uint64_t* out, const uint64_t* x, const uint64_t* m,
     for (int batch = 0; !isZero(g, limbs); ++batch) {
         if (batch == maxBatches)
             return false;
+        vcPollKillThreadFlag();
         Transition t;
         delta = divisionSteps(delta, (uint64_t)f.v[0], (uint64_t)g.v[0], t);
         applyToNumbers(f, g, t, limbs);

@@ -7,7 +7,7 @@
 //
 // Its time depends on the input: use it on values that give nothing away
 // (the RSA operation inverts the product of its blinding factor with a
-// second random number).
+// second random number). Polls the cancellation flag once per 62 steps.
 #include <cstdint>
 
 // out = x^-1 mod m for n-limb x and odd m > 1 (64-bit limbs, least
