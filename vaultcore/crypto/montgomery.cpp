@@ -46,6 +46,10 @@ int limbsBitLength(const uint64_t* a, int n)
 namespace {
 typedef unsigned __int128 u128;
 
+// The rows are small and called from unrolled code: a call each would cost
+// as much as the row.
+#define VC_ALWAYS_INLINE inline __attribute__((always_inline))
+
 // Hides a mask's value from the optimiser, so that a selection made with
 // it stays a selection instead of becoming a branch.
 inline uint64_t opaque(uint64_t x)
@@ -214,7 +218,7 @@ bool haveMulxAdx()
 // t[0..L-1] += d * x[0..L-1], and *carry becomes the carry word (written,
 // not added): a row of a product (carry = t + L).
 template <int L>
-inline void mulAddRow(uint64_t* t, uint64_t d, const uint64_t* x, uint64_t* carry)
+VC_ALWAYS_INLINE void mulAddRow(uint64_t* t, uint64_t d, const uint64_t* x, uint64_t* carry)
 {
     asm volatile(VC_MONT_ROW_STEPS("") "mov %%r11, (%[carry])\n\t"
                  :
@@ -225,7 +229,7 @@ inline void mulAddRow(uint64_t* t, uint64_t d, const uint64_t* x, uint64_t* carr
 // t[0..L-1] = d * x[0..L-1], and *carry becomes the carry word: the first
 // row of a product, which needs no cleared buffer.
 template <int L>
-inline void mulRow(uint64_t* t, uint64_t d, const uint64_t* x, uint64_t* carry)
+VC_ALWAYS_INLINE void mulRow(uint64_t* t, uint64_t d, const uint64_t* x, uint64_t* carry)
 {
     asm volatile(
         "xor %%r11d, %%r11d\n\t"
@@ -257,7 +261,7 @@ inline void mulRow(uint64_t* t, uint64_t d, const uint64_t* x, uint64_t* carry)
 // of the next row, t[1] * n0, taken from the register, which spares the
 // next row a wait for the stored word.
 template <int N>
-inline uint64_t reduceRow(uint64_t* t, uint64_t d, const uint64_t* m, uint64_t& c, uint64_t n0)
+VC_ALWAYS_INLINE uint64_t reduceRow(uint64_t* t, uint64_t d, const uint64_t* m, uint64_t& c, uint64_t n0)
 {
     uint64_t next;
     asm volatile(VC_MONT_ROW_STEPS("mov %%rax, %[next]\n\t")
@@ -277,7 +281,7 @@ inline uint64_t reduceRow(uint64_t* t, uint64_t d, const uint64_t* m, uint64_t& 
 // then each word of t replaces it by a conditional move when the
 // subtraction borrowed past the top word (t < m). r and t differ.
 template <int N>
-inline void finalSubtractAdx(uint64_t* r, const uint64_t* t, const uint64_t* m)
+VC_ALWAYS_INLINE void finalSubtractAdx(uint64_t* r, const uint64_t* t, const uint64_t* m)
 {
     asm volatile(
         "mov (%[t]), %%rax\n\t"
@@ -304,52 +308,72 @@ inline void finalSubtractAdx(uint64_t* r, const uint64_t* t, const uint64_t* m)
         : "rax", "cc", "memory");
 }
 
-// Montgomery reduction of t[0..2N-1] into r; t is left changed.
-template <int N, bool SECRET>
-inline void reduceAdx(uint64_t* r, uint64_t* t, const MontgomeryModulus& mod)
+// Montgomery reduction of t[l][0..2N-1] into r[l] for L independent
+// lanes (the two primes of a key). The rows of the lanes take turns: each
+// row waits for the multiplier the row before it gives, and the other
+// lane's row fills that wait.
+template <int N, bool SECRET, int L>
+VC_ALWAYS_INLINE void reduceAdx(uint64_t* const* r, uint64_t (*t)[2 * N + 1], const MontgomeryModulus* const* mod)
 {
-    const uint64_t* m = mod.modulus();
-    const uint64_t n0 = mod.inverse();
-    uint64_t c = 0;
-    uint64_t q = t[0] * n0;
+    uint64_t c[L], q[L], n0[L];
+    for (int l = 0; l < L; ++l) {
+        n0[l] = mod[l]->inverse();
+        c[l] = 0;
+        q[l] = t[l][0] * n0[l];
+    }
     for (int i = 0; i < N; ++i)
-        q = reduceRow<N>(t + i, q, m, c, n0);
-    t[2 * N] = c;
-    if (SECRET)
-        finalSubtractAdx<N>(r, t + N, m);
-    else
-        finalSubtract<false>(r, t + N, m, N);
+        for (int l = 0; l < L; ++l)
+            q[l] = reduceRow<N>(t[l] + i, q[l], mod[l]->modulus(), c[l], n0[l]);
+    for (int l = 0; l < L; ++l) {
+        t[l][2 * N] = c[l];
+        if (SECRET)
+            finalSubtractAdx<N>(r[l], t[l] + N, mod[l]->modulus());
+        else
+            finalSubtract<false>(r[l], t[l] + N, mod[l]->modulus(), N);
+    }
 }
 #undef VC_MONT_ROW_STEPS
 
-// r = a * b / R mod m: the product a * b in 2N words, row by row, then
-// the reduction.
-template <int N, bool SECRET>
-void montMulAdx(uint64_t* r, const uint64_t* a, const uint64_t* b, const MontgomeryModulus& mod)
+// r = a * b / R mod m in each lane: the product a * b in 2N words, row by
+// row, then the reduction.
+template <int N, bool SECRET, int L>
+void montMulAdxLanes(uint64_t* const* r, const uint64_t* const* a, const uint64_t* const* b,
+                     const MontgomeryModulus* const* mod)
 {
-    uint64_t t[2 * N + 1];
+    uint64_t t[L][2 * N + 1];
     vcPollKillThreadFlag();
-    mulRow<N>(t, a[0], b, t + N);
+    for (int l = 0; l < L; ++l)
+        mulRow<N>(t[l], a[l][0], b[l], t[l] + N);
     for (int i = 1; i < N; ++i)
-        mulAddRow<N>(t + i, a[i], b, t + i + N);
-    reduceAdx<N, SECRET>(r, t, mod);
+        for (int l = 0; l < L; ++l)
+            mulAddRow<N>(t[l] + i, a[l][i], b[l], t[l] + i + N);
+    reduceAdx<N, SECRET, L>(r, t, mod);
 }
 
-// The rows of the cross products a[i] * a[j], i < j: row i adds
-// a[i] * a[i+1..N-1] at word 2i + 1.
-template <int N, size_t... I>
-inline void crossProducts(uint64_t* t, const uint64_t* a, std::index_sequence<I...>)
+// Row I + 1 of the cross products a[i] * a[j], i < j: a[I + 1] *
+// a[I+2..N-1] added at word 2I + 3.
+template <int N, int L, size_t I>
+VC_ALWAYS_INLINE void crossProductRow(uint64_t (*t)[2 * N + 1], const uint64_t* const* a)
 {
-    t[0] = 0;
-    t[2 * N - 1] = 0;
-    mulRow<N - 1>(t + 1, a[0], a + 1, t + N);
-    (mulAddRow<N - 2 - (int)I>(t + 2 * I + 3, a[I + 1], a + I + 2, t + I + N + 1), ...);
+    for (int l = 0; l < L; ++l)
+        mulAddRow<N - 2 - (int)I>(t[l] + 2 * I + 3, a[l][I + 1], a[l] + I + 2, t[l] + I + N + 1);
+}
+
+template <int N, int L, size_t... I>
+VC_ALWAYS_INLINE void crossProducts(uint64_t (*t)[2 * N + 1], const uint64_t* const* a, std::index_sequence<I...>)
+{
+    for (int l = 0; l < L; ++l) {
+        t[l][0] = 0;
+        t[l][2 * N - 1] = 0;
+        mulRow<N - 1>(t[l] + 1, a[l][0], a[l] + 1, t[l] + N);
+    }
+    (crossProductRow<N, L, I>(t, a), ...);
 }
 
 // t[0..2N-1] = 2 * t + the squares a[i]^2 at word 2i: ADCX doubles
 // (t + t), ADOX adds the squares.
 template <int N>
-inline void doubleAndAddSquares(uint64_t* t, const uint64_t* a)
+VC_ALWAYS_INLINE void doubleAndAddSquares(uint64_t* t, const uint64_t* a)
 {
     asm volatile(
         "xor %%eax, %%eax\n\t"
@@ -372,58 +396,82 @@ inline void doubleAndAddSquares(uint64_t* t, const uint64_t* a)
         : "rax", "rdx", "r10", "r11", "cc", "memory");
 }
 
-// The square: the cross products once, doubled, plus the squares of the
-// words, then n reduction rows; about a quarter fewer word products than
-// a multiplication.
+// The square in each lane: the cross products once, doubled, plus the
+// squares of the words, then the reduction; about a quarter fewer word
+// products than a multiplication.
+template <int N, bool SECRET, int L>
+void montSqrAdxLanes(uint64_t* const* r, const uint64_t* const* a, const MontgomeryModulus* const* mod)
+{
+    uint64_t t[L][2 * N + 1];
+    vcPollKillThreadFlag();
+    crossProducts<N, L>(t, a, std::make_index_sequence<N - 2>());
+    for (int l = 0; l < L; ++l)
+        doubleAndAddSquares<N>(t[l], a[l]);
+    reduceAdx<N, SECRET, L>(r, t, mod);
+}
+
+template <int N, bool SECRET>
+void montMulAdx(uint64_t* r, const uint64_t* a, const uint64_t* b, const MontgomeryModulus& mod)
+{
+    const MontgomeryModulus* m = &mod;
+    montMulAdxLanes<N, SECRET, 1>(&r, &a, &b, &m);
+}
+
 template <int N, bool SECRET>
 void montSqrAdx(uint64_t* r, const uint64_t* a, const MontgomeryModulus& mod)
 {
-    uint64_t t[2 * N + 1];
-    vcPollKillThreadFlag();
-    crossProducts<N>(t, a, std::make_index_sequence<N - 2>());
-    doubleAndAddSquares<N>(t, a);
-    reduceAdx<N, SECRET>(r, t, mod);
-}
-
-// Above 2048 bits (no key or prime is) a square is a product, which keeps
-// the unrolled code small.
-template <int N, bool SECRET>
-void montSqrByMulAdx(uint64_t* r, const uint64_t* a, const MontgomeryModulus& mod)
-{
-    montMulAdx<N, SECRET>(r, a, a, mod);
+    const MontgomeryModulus* m = &mod;
+    if constexpr (N <= 32)
+        montSqrAdxLanes<N, SECRET, 1>(&r, &a, &m);
+    else  // above 2048 bits (no prime is) a product keeps the unrolled code small
+        montMulAdxLanes<N, SECRET, 1>(&r, &a, &a, &m);
 }
 
 template <int N>
-bool pickAdx(int n, bool secret, MontgomeryModulus::Multiply& mul, MontgomeryModulus::Square& sqr,
-             MontgomeryModulus::Select& select)
+bool pickAdx(int n, bool secret, MontgomeryModulus::Routines& routines)
 {
     if (n != N)
         return false;
-    select = selectEntryFixed<N>;
-    mul = secret ? montMulAdx<N, true> : montMulAdx<N, false>;
-    if constexpr (N <= 32)
-        sqr = secret ? montSqrAdx<N, true> : montSqrAdx<N, false>;
-    else
-        sqr = secret ? montSqrByMulAdx<N, true> : montSqrByMulAdx<N, false>;
+    routines.select = selectEntryFixed<N>;
+    routines.multiply = secret ? montMulAdx<N, true> : montMulAdx<N, false>;
+    routines.square = secret ? montSqrAdx<N, true> : montSqrAdx<N, false>;
+    if constexpr (N <= 32) {
+        routines.multiplyPair = secret ? montMulAdxLanes<N, true, 2> : montMulAdxLanes<N, false, 2>;
+        routines.squarePair = secret ? montSqrAdxLanes<N, true, 2> : montSqrAdxLanes<N, false, 2>;
+    }
     return true;
 }
 #endif
 
-void pickRoutines(int n, bool secret, MontgomeryModulus::Multiply& mul, MontgomeryModulus::Square& sqr,
-                  MontgomeryModulus::Select& select)
+// The pair routines of the sizes without their own: one lane after the other.
+void multiplyPairInTurn(uint64_t* const* r, const uint64_t* const* a, const uint64_t* const* b,
+                        const MontgomeryModulus* const* mod)
 {
+    mod[0]->multiply(r[0], a[0], b[0]);
+    mod[1]->multiply(r[1], a[1], b[1]);
+}
+
+void squarePairInTurn(uint64_t* const* r, const uint64_t* const* a, const MontgomeryModulus* const* mod)
+{
+    mod[0]->square(r[0], a[0]);
+    mod[1]->square(r[1], a[1]);
+}
+
+void pickRoutines(int n, bool secret, MontgomeryModulus::Routines& routines)
+{
+    routines.multiplyPair = multiplyPairInTurn;
+    routines.squarePair = squarePairInTurn;
 #if defined(__x86_64__)
     // The usual key and prime sizes: 512 to 4096 bits.
     if (haveMulxAdx() && g_montgomeryMulxAllowed.load(std::memory_order_relaxed) &&
-        (pickAdx<8>(n, secret, mul, sqr, select) || pickAdx<12>(n, secret, mul, sqr, select) ||
-         pickAdx<16>(n, secret, mul, sqr, select) || pickAdx<24>(n, secret, mul, sqr, select) ||
-         pickAdx<32>(n, secret, mul, sqr, select) || pickAdx<48>(n, secret, mul, sqr, select) ||
-         pickAdx<64>(n, secret, mul, sqr, select)))
+        (pickAdx<8>(n, secret, routines) || pickAdx<12>(n, secret, routines) || pickAdx<16>(n, secret, routines) ||
+         pickAdx<24>(n, secret, routines) || pickAdx<32>(n, secret, routines) || pickAdx<48>(n, secret, routines) ||
+         pickAdx<64>(n, secret, routines)))
         return;
 #endif
-    select = selectEntry;
-    mul = secret ? montMulPortable<true> : montMulPortable<false>;
-    sqr = secret ? montSqrPortable<true> : montSqrPortable<false>;
+    routines.select = selectEntry;
+    routines.multiply = secret ? montMulPortable<true> : montMulPortable<false>;
+    routines.square = secret ? montSqrPortable<true> : montSqrPortable<false>;
 }
 
 inline int bitAt(const uint64_t* e, int i)
@@ -448,14 +496,21 @@ int slidingWindowBits(int bits)
     return bits > 671 ? 6 : bits > 239 ? 5 : bits > 79 ? 4 : bits > 23 ? 3 : 1;
 }
 
-// Fixed window width: the fewest table entries plus window products, at
-// most 5 (a table of 32 entries).
-int fixedWindowBits(int bits)
+// Fixed window width: the least cost of table entries, window products and
+// table reads (reading one entry of n limbs costs about 1 / (8n) of a
+// product); at most 5, a table of 32 entries.
+int fixedWindowBits(int bits, int n)
 {
     int best = 1;
-    for (int w = 2; w <= 5; ++w)
-        if ((1 << w) + (bits + w - 1) / w < (1 << best) + (bits + best - 1) / best)
+    long bestCost = 0;
+    for (int w = 1; w <= 5; ++w) {
+        const long windows = (bits + w - 1) / w;
+        const long cost = 8L * n * (1 << w) + windows * (8L * n + (1 << w));
+        if (w == 1 || cost < bestCost) {
             best = w;
+            bestCost = cost;
+        }
+    }
     return best;
 }
 }  // namespace
@@ -469,7 +524,7 @@ MontgomeryModulus::MontgomeryModulus(const uint64_t* m, int limbs, MontgomerySec
     for (int i = 0; i < 6; ++i)
         inverse *= 2 - m_m[0] * inverse;
     m_n0 = (uint64_t)0 - inverse;
-    pickRoutines(n, secrecy != kPublic, m_multiply, m_square, m_select);
+    pickRoutines(n, secrecy != kPublic, m_routines);
 
     if (secrecy != kSecretModulus) {
         CHugeDigit modulus, power((unsigned short)(4 * n + 1), 0);
@@ -523,12 +578,12 @@ MontgomeryModulus::~MontgomeryModulus()
 
 void MontgomeryModulus::multiply(uint64_t* r, const uint64_t* a, const uint64_t* b) const
 {
-    m_multiply(r, a, b, *this);
+    m_routines.multiply(r, a, b, *this);
 }
 
 void MontgomeryModulus::square(uint64_t* r, const uint64_t* a) const
 {
-    m_square(r, a, *this);
+    m_routines.square(r, a, *this);
 }
 
 void MontgomeryModulus::toMontgomery(uint64_t* r, const uint64_t* a) const
@@ -632,42 +687,108 @@ void MontgomeryModulus::power(uint64_t* r, const uint64_t* base, const uint64_t*
 void MontgomeryModulus::powerSecretExponent(uint64_t* r, const uint64_t* base, const uint64_t* e, int eLimbs,
                                             int bits) const
 {
-    const int n = m_n;
-    if (bits <= 0) {
-        std::memcpy(r, m_one, (size_t)n * sizeof(uint64_t));
+    const MontgomeryModulus* mod = this;
+    fixedWindowPower<1>(&mod, &r, &base, &e, eLimbs, bits);
+}
+
+void MontgomeryModulus::powerSecretExponentPair(const MontgomeryModulus& p, uint64_t* rp, const uint64_t* baseP,
+                                                const uint64_t* eP, const MontgomeryModulus& q, uint64_t* rq,
+                                                const uint64_t* baseQ, const uint64_t* eQ, int eLimbs, int bits)
+{
+    if (p.m_n != q.m_n) {
+        p.powerSecretExponent(rp, baseP, eP, eLimbs, bits);
+        q.powerSecretExponent(rq, baseQ, eQ, eLimbs, bits);
         return;
     }
+    const MontgomeryModulus* mod[2] = {&p, &q};
+    uint64_t* r[2] = {rp, rq};
+    const uint64_t* base[2] = {baseP, baseQ};
+    const uint64_t* e[2] = {eP, eQ};
+    fixedWindowPower<2>(mod, r, base, e, eLimbs, bits);
+}
+
+template <int L>
+void MontgomeryModulus::fixedWindowPower(const MontgomeryModulus* const* mod, uint64_t* const* r,
+                                         const uint64_t* const* base, const uint64_t* const* e, int eLimbs, int bits)
+{
+    const int n = mod[0]->m_n;
     const size_t bytes = (size_t)n * sizeof(uint64_t);
-    const int w = fixedWindowBits(bits);
-    const int entries = 1 << w;
-    // base^0 .. base^(2^w - 1), one after the other; every entry is read
-    // for every window.
-    uint64_t table[32 * kMontgomeryMaxLimbs];
-    uint64_t acc[kMontgomeryMaxLimbs], factor[kMontgomeryMaxLimbs];
-    SecureZeroOnExit wipeTable(table, (size_t)entries * bytes);
-    SecureZeroOnExit wipeAcc(acc, sizeof acc);
-    SecureZeroOnExit wipeFactor(factor, sizeof factor);
-    std::memcpy(table, m_one, bytes);
-    std::memcpy(table + n, base, bytes);
-    for (int k = 2; k < entries; ++k) {
-        if (k % 2 == 0)
-            square(table + k * n, table + k / 2 * n);
-        else
-            multiply(table + k * n, table + (k - 1) * n, table + n);
+    if (bits <= 0) {
+        for (int l = 0; l < L; ++l)
+            std::memcpy(r[l], mod[l]->m_one, bytes);
+        return;
     }
-    auto select = [&](uint64_t* out, uint64_t index) { m_select(out, table, entries, index, n); };
+    const int w = fixedWindowBits(bits, n);
+    const int entries = 1 << w;
+    // Per lane base^0 .. base^(2^w - 1), one after the other; every entry
+    // is read for every window.
+    struct Scratch {
+        uint64_t table[L][32 * kMontgomeryMaxLimbs];
+        uint64_t acc[L][kMontgomeryMaxLimbs];
+        uint64_t factor[L][kMontgomeryMaxLimbs];
+        size_t used;
+        ~Scratch()
+        {
+            for (int l = 0; l < L; ++l)
+                vcSecureZero(table[l], used);
+            vcSecureZero(acc, sizeof acc);
+            vcSecureZero(factor, sizeof factor);
+        }
+    } s;
+    s.used = (size_t)entries * bytes;
+    const Routines& routines = mod[0]->m_routines;
+    // The lanes together: one product or square in each.
+    auto multiply = [&](uint64_t* const* out, const uint64_t* const* x, const uint64_t* const* y) {
+        if constexpr (L == 2)
+            routines.multiplyPair(out, x, y, mod);
+        else
+            routines.multiply(out[0], x[0], y[0], *mod[0]);
+    };
+    auto square = [&](uint64_t* const* out, const uint64_t* const* x) {
+        if constexpr (L == 2)
+            routines.squarePair(out, x, mod);
+        else
+            routines.square(out[0], x[0], *mod[0]);
+    };
+    uint64_t* entry[L];
+    const uint64_t *half[L], *previous[L], *first[L];
+    for (int l = 0; l < L; ++l) {
+        std::memcpy(s.table[l], mod[l]->m_one, bytes);
+        std::memcpy(s.table[l] + n, base[l], bytes);
+        first[l] = s.table[l] + n;
+    }
+    for (int k = 2; k < entries; ++k) {
+        for (int l = 0; l < L; ++l) {
+            entry[l] = s.table[l] + k * n;
+            half[l] = s.table[l] + k / 2 * n;
+            previous[l] = s.table[l] + (k - 1) * n;
+        }
+        if (k % 2 == 0)
+            square(entry, half);
+        else
+            multiply(entry, previous, first);
+    }
     // Every window is full: the exponent is read from a multiple of w bits
     // down, leading zeros included, and every window costs w squarings and
     // one product, a zero window too.
+    uint64_t* acc[L];
+    uint64_t* factor[L];
+    for (int l = 0; l < L; ++l) {
+        acc[l] = s.acc[l];
+        factor[l] = s.factor[l];
+    }
     int at = (bits + w - 1) / w * w - w;
-    select(acc, windowAt(e, eLimbs, at, w));
+    for (int l = 0; l < L; ++l)
+        routines.select(acc[l], s.table[l], entries, windowAt(e[l], eLimbs, at, w), n);
     for (at -= w; at >= 0; at -= w) {
         for (int k = 0; k < w; ++k)
             square(acc, acc);
-        select(factor, windowAt(e, eLimbs, at, w));
+        for (int l = 0; l < L; ++l)
+            routines.select(factor[l], s.table[l], entries, windowAt(e[l], eLimbs, at, w), n);
         multiply(acc, acc, factor);
     }
-    std::memcpy(r, acc, bytes);
+    for (int l = 0; l < L; ++l)
+        std::memcpy(r[l], acc[l], bytes);
 }
 
 void montgomeryModPower(CHugeDigit& result, const CHugeDigit& base, const CHugeDigit& e, const CHugeDigit& m)

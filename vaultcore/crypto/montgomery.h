@@ -59,25 +59,41 @@ public:
     // keeps its values secret.
     void powerSecretExponent(uint64_t* r, const uint64_t* base, const uint64_t* e, int eLimbs, int bits) const;
 
-    typedef void (*Multiply)(uint64_t*, const uint64_t*, const uint64_t*, const MontgomeryModulus&);
-    typedef void (*Square)(uint64_t*, const uint64_t*, const MontgomeryModulus&);
-    // out = entry `index` of `entries` entries of limbs() limbs each,
-    // stored one after the other; every entry is read.
-    typedef void (*Select)(uint64_t*, const uint64_t*, int, uint64_t, int);
+    // The same for a secret exponent of each of two moduli of one size (the
+    // primes of a key), computed side by side: the products of one fill the
+    // waits of the other's. Both exponents are read over `bits` bits.
+    static void powerSecretExponentPair(const MontgomeryModulus& p, uint64_t* rp, const uint64_t* baseP,
+                                        const uint64_t* eP, const MontgomeryModulus& q, uint64_t* rq,
+                                        const uint64_t* baseQ, const uint64_t* eQ, int eLimbs, int bits);
+
+    // The routines for the modulus size, chosen once.
+    struct Routines {
+        void (*multiply)(uint64_t*, const uint64_t*, const uint64_t*, const MontgomeryModulus&);
+        void (*square)(uint64_t*, const uint64_t*, const MontgomeryModulus&);
+        // Both lanes of a pair (results, operands and moduli by lane).
+        void (*multiplyPair)(uint64_t* const*, const uint64_t* const*, const uint64_t* const*,
+                             const MontgomeryModulus* const*);
+        void (*squarePair)(uint64_t* const*, const uint64_t* const*, const MontgomeryModulus* const*);
+        // out = entry `index` of `entries` entries of n limbs each, stored
+        // one after the other; every entry is read.
+        void (*select)(uint64_t* out, const uint64_t* table, int entries, uint64_t index, int n);
+    };
 
     // For the multiplication routines.
     const uint64_t* modulus() const { return m_m; }
     uint64_t inverse() const { return m_n0; }
 
 private:
+    template <int L>
+    static void fixedWindowPower(const MontgomeryModulus* const* mod, uint64_t* const* r, const uint64_t* const* base,
+                                 const uint64_t* const* e, int eLimbs, int bits);
+
     int m_n;
     uint64_t m_n0;                        // -m^-1 mod 2^64
     uint64_t m_m[kMontgomeryMaxLimbs];    // m
     uint64_t m_one[kMontgomeryMaxLimbs];  // R mod m, the Montgomery form of 1
     uint64_t m_rr[kMontgomeryMaxLimbs];   // R^2 mod m
-    Multiply m_multiply;
-    Square m_square;
-    Select m_select;
+    Routines m_routines;
 };
 
 // n limbs from the value's words (zeros above its length).

@@ -8,6 +8,21 @@
 #include "vaultcore/crypto/md5_digest_maker.h"
 #include "vaultcore/crypto/secure_zero.h"
 
+void vcSystemRandomBytes(unsigned char* out, unsigned long n)
+{
+    unsigned long got = 0;
+    while (got < n) {
+        ssize_t r = getrandom(out + got, n - got, 0);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            // No usable source: never fall back to guessable bytes.
+            AfxThrowResourceException();
+        }
+        got += (unsigned long)r;
+    }
+}
+
 namespace {
 // Bytes from the kernel's cryptographic generator, drawn in batches.
 class SystemEntropy {
@@ -37,17 +52,7 @@ public:
 private:
     void refill()
     {
-        size_t got = 0;
-        while (got < sizeof m_pool) {
-            ssize_t r = getrandom(m_pool + got, sizeof m_pool - got, 0);
-            if (r < 0) {
-                if (errno == EINTR)
-                    continue;
-                // No usable source: never fall back to guessable bytes.
-                AfxThrowResourceException();
-            }
-            got += (size_t)r;
-        }
+        vcSystemRandomBytes(m_pool, sizeof m_pool);
         m_next = 0;
     }
 

@@ -25,3 +25,7 @@ public:
 private:
     unsigned char m_state[16];
 };
+
+// n bytes straight from the operating system's cryptographic generator,
+// zero bytes included; throws CResourceException when it has none to give.
+VAULTCORE_API void vcSystemRandomBytes(unsigned char* out, unsigned long n);

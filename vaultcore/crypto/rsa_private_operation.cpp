@@ -65,11 +65,18 @@ void multiplyAdd(uint64_t* out, const uint64_t* a, const uint64_t* b, int k)
     }
 }
 
+// A blinding factor r for one modulus: the Montgomery forms of r^e and
+// r^-1.
+struct Blinding {
+    Limbs power, inverse;
+};
+
 // Everything the operation derives from the private key, wiped however the
 // operation ends (a cancellation included).
 struct Secrets {
     Limbs d, p, q, dP, dQ, qInv;
-    Limbs r, s, rInverse, blind, x, y, mp, mq, h;
+    Limbs r, s, x, y, mp, mq, h;
+    Blinding blindP, blindQ, blindN;
     uint64_t wide[2 * kMontgomeryMaxLimbs];
 
     Secrets() = default;
@@ -92,52 +99,76 @@ bool hasUsablePrimes(Secrets& w, const uint64_t* n, int nLimbs, int& k)
     return isEqual(w.wide, n, nLimbs) && isZero(w.wide + nLimbs, 2 * k - nLimbs);
 }
 
-// Draws r and s (taken as Montgomery forms, below n) and sets w.r, the
-// Montgomery form of r^-1 in w.rInverse, and w.blind = r^e. The inverse is
-// computed for r * s, a number unrelated to r, so that the inversion, whose
-// steps depend on its input, tells nothing about r.
-void drawBlinding(Secrets& w, const MontgomeryModulus& mod, const uint64_t* n, int nBits, const uint64_t* e,
+// A fresh blinding factor for modulus m: r and s are random numbers below m
+// taken as Montgomery forms. The inverse is computed for r * s, a number
+// unrelated to r, so that the inversion, whose steps depend on its input,
+// tells nothing about r: R / (r * s) times s is the Montgomery form of
+// r^-1.
+void drawBlinding(Blinding& b, Secrets& w, const MontgomeryModulus& mod, const uint64_t* m, const uint64_t* e,
                   int eBits, const char* failure)
 {
     const int limbs = mod.limbs();
     const size_t bytes = (size_t)limbs * sizeof(uint64_t);
-    // Below 2^(nBits - 1), hence below n.
-    const int top = (nBits - 1) / 64;
-    const uint64_t topMask = ((uint64_t)1 << ((nBits - 1) % 64)) - 1;
-    CRandomsGenerator generator;
+    // Below 2^(bits - 1), hence below m.
+    const int bits = limbsBitLength(m, limbs);
+    const int top = (bits - 1) / 64;
+    const uint64_t topMask = ((uint64_t)1 << ((bits - 1) % 64)) - 1;
     for (int attempt = 0;; ++attempt) {
-        generator.GetRandomBlock((unsigned char*)w.r, (unsigned long)bytes);
-        generator.GetRandomBlock((unsigned char*)w.s, (unsigned long)bytes);
+        vcSystemRandomBytes((unsigned char*)w.wide, (unsigned long)(2 * bytes));
+        std::memcpy(w.r, w.wide, bytes);
+        std::memcpy(w.s, w.wide + limbs, bytes);
         for (int i = top; i < limbs; ++i) {
             w.r[i] &= i == top ? topMask : 0;
             w.s[i] &= i == top ? topMask : 0;
         }
-        // u = r * s / R, whose inverse R / (r * s) times s is R / r.
+        // h = r * s / R.
         mod.multiply(w.h, w.r, w.s);
         mod.fromMontgomery(w.h, w.h);
         mod.fromMontgomery(w.h, w.h);
-        if (variableTimeModInverse(w.h, w.h, n, limbs))
+        if (variableTimeModInverse(w.h, w.h, m, limbs))
             break;
         if (attempt + 1 == kBlindingAttempts)
             AfxThrowUnlockException("%s", failure);
     }
-    mod.multiply(w.rInverse, w.s, w.h);
-    mod.power(w.blind, w.r, e, kKeyLimbs, eBits);
+    mod.multiply(b.inverse, w.s, w.h);
+    mod.power(b.power, w.r, e, kKeyLimbs, eBits);
 }
 
-// w.y = w.x^d mod n from the primes: x^dP mod p and x^dQ mod q, joined as
-// m2 + q * (qInv * (m1 - m2) mod p).
-void powerByPrimes(Secrets& w, int nLimbs, int k)
+// Whether y^e = x modulo m, for y and x of 2 * limbs() limbs.
+bool verifies(const MontgomeryModulus& mod, const uint64_t* y, const uint64_t* x, const uint64_t* e, int eBits,
+              uint64_t* scratch)
+{
+    uint64_t expected[kMontgomeryMaxLimbs];
+    mod.toMontgomeryWide(scratch, y);
+    mod.power(scratch, scratch, e, kKeyLimbs, eBits);
+    mod.toMontgomeryWide(expected, x);
+    return isEqual(scratch, expected, mod.limbs());
+}
+
+// y = x^d mod n from the primes, blinded and checked modulo each of them:
+// x^dP mod p and x^dQ mod q, joined as m2 + q * (qInv * (m1 - m2) mod p).
+// Blinding with r mod p and r mod q and checking y^e mod p and mod q is
+// blinding with r and checking y^e mod n, in half-size numbers.
+void powerByPrimes(Secrets& w, const uint64_t* x, int nLimbs, int k, const uint64_t* e, int eBits,
+                   const char* failure)
 {
     const MontgomeryModulus P(w.p, k, kSecretModulus), Q(w.q, k, kSecretModulus);
-    std::memset(w.wide, 0, sizeof w.wide);
-    std::memcpy(w.wide, w.x, (size_t)nLimbs * sizeof(uint64_t));
-    const int pBits = limbsBitLength(w.p, k), qBits = limbsBitLength(w.q, k);
-    const int dPBits = limbsBitLength(w.dP, kPrimeLimbs), dQBits = limbsBitLength(w.dQ, kPrimeLimbs);
-    P.toMontgomeryWide(w.mp, w.wide);
-    P.powerSecretExponent(w.mp, w.mp, w.dP, kPrimeLimbs, pBits > dPBits ? pBits : dPBits);
-    Q.toMontgomeryWide(w.mq, w.wide);
-    Q.powerSecretExponent(w.mq, w.mq, w.dQ, kPrimeLimbs, qBits > dQBits ? qBits : dQBits);
+    drawBlinding(w.blindP, w, P, w.p, e, eBits, failure);
+    drawBlinding(w.blindQ, w, Q, w.q, e, eBits, failure);
+    P.toMontgomeryWide(w.mp, x);
+    P.multiply(w.mp, w.mp, w.blindP.power);
+    Q.toMontgomeryWide(w.mq, x);
+    Q.multiply(w.mq, w.mq, w.blindQ.power);
+    // Both exponents over the longest of the four lengths (all of them the
+    // prime size in a sound key).
+    int bits = 0;
+    for (const uint64_t* v : {w.p, w.q, w.dP, w.dQ}) {
+        const int length = limbsBitLength(v, kPrimeLimbs);
+        bits = length > bits ? length : bits;
+    }
+    MontgomeryModulus::powerSecretExponentPair(P, w.mp, w.mp, w.dP, Q, w.mq, w.mq, w.dQ, kPrimeLimbs, bits);
+    P.multiply(w.mp, w.mp, w.blindP.inverse);
+    Q.multiply(w.mq, w.mq, w.blindQ.inverse);
     Q.fromMontgomery(w.mq, w.mq);
     P.toMontgomery(w.h, w.mq);
     P.subtract(w.h, w.mp, w.h);
@@ -145,14 +176,36 @@ void powerByPrimes(Secrets& w, int nLimbs, int k)
     std::memset(w.wide, 0, sizeof w.wide);
     std::memcpy(w.wide, w.mq, (size_t)k * sizeof(uint64_t));
     multiplyAdd(w.wide, w.h, w.q, k);
+    std::memset(w.y, 0, sizeof w.y);
     std::memcpy(w.y, w.wide, (size_t)nLimbs * sizeof(uint64_t));
+    if (!verifies(P, w.y, x, e, eBits, w.h) || !verifies(Q, w.y, x, e, eBits, w.h))
+        AfxThrowUnlockException("%s", failure);
+}
+
+// y = x^d mod n with d alone, blinded and checked modulo n.
+void powerByExponent(Secrets& w, const uint64_t* n, const uint64_t* x, int nLimbs, const uint64_t* e, int eBits,
+                     const char* failure)
+{
+    const int nBits = limbsBitLength(n, nLimbs), dBits = limbsBitLength(w.d, kKeyLimbs);
+    const MontgomeryModulus N(n, nLimbs, kSecretValues);
+    drawBlinding(w.blindN, w, N, n, e, eBits, failure);
+    N.toMontgomery(w.y, x);
+    N.multiply(w.y, w.y, w.blindN.power);
+    N.powerSecretExponent(w.y, w.y, w.d, kKeyLimbs, nBits > dBits ? nBits : dBits);
+    N.multiply(w.y, w.y, w.blindN.inverse);
+    N.fromMontgomery(w.y, w.y);
+    N.toMontgomery(w.h, w.y);
+    N.power(w.h, w.h, e, kKeyLimbs, eBits);
+    N.fromMontgomery(w.h, w.h);
+    if (!isEqual(w.h, x, nLimbs))
+        AfxThrowUnlockException("%s", failure);
 }
 }  // namespace
 
 void rsaPrivateOperation(const CRSAPrivateKey& key, const CHugeDigit& x, CHugeDigit& y, const char* failure)
 {
     const int fieldSize = CRSAPublicKey::kFieldSize, primeSize = CRSAPublicKey::kPrimeFieldSize;
-    Limbs n, e, check;
+    Limbs n, e;
     limbsFromField(n, kKeyLimbs, key.GetModulus(), fieldSize);
     limbsFromField(e, kKeyLimbs, key.GetExponent(), fieldSize);
     const int nBits = limbsBitLength(n, kKeyLimbs), eBits = limbsBitLength(e, kKeyLimbs);
@@ -169,32 +222,16 @@ void rsaPrivateOperation(const CRSAPrivateKey& key, const CHugeDigit& x, CHugeDi
     limbsFromField(w.dQ, kPrimeLimbs, key.GetPrimeExponent(1), primeSize);
     limbsFromField(w.qInv, kPrimeLimbs, key.GetCoefficient(), primeSize);
 
-    // x = n is x = 0.
-    Limbs input;
+    // x = n is x = 0; the limbs above the modulus stay zero.
+    uint64_t input[2 * kMontgomeryMaxLimbs] = {};
     limbsFromHugeDigit(input, nLimbs, x);
     if (isEqual(input, n, nLimbs))
         std::memset(input, 0, sizeof input);
 
-    const MontgomeryModulus N(n, nLimbs, kSecretValues);
-    drawBlinding(w, N, n, nBits, e, eBits, failure);
-    N.multiply(w.x, input, w.blind);
-
     int k = 0;
-    if (hasUsablePrimes(w, n, nLimbs, k)) {
-        powerByPrimes(w, nLimbs, k);
-    } else {
-        const int dBits = limbsBitLength(w.d, kKeyLimbs);
-        N.toMontgomery(w.y, w.x);
-        N.powerSecretExponent(w.y, w.y, w.d, kKeyLimbs, nBits > dBits ? nBits : dBits);
-        N.fromMontgomery(w.y, w.y);
-    }
-    N.multiply(w.y, w.y, w.rInverse);
-
-    // y^e must give the input back.
-    N.toMontgomery(check, w.y);
-    N.power(check, check, e, kKeyLimbs, eBits);
-    N.fromMontgomery(check, check);
-    if (!isEqual(check, input, nLimbs))
-        AfxThrowUnlockException("%s", failure);
+    if (hasUsablePrimes(w, n, nLimbs, k))
+        powerByPrimes(w, input, nLimbs, k, e, eBits, failure);
+    else
+        powerByExponent(w, n, input, nLimbs, e, eBits, failure);
     hugeDigitFromLimbs(y, w.y, nLimbs);
 }
