@@ -13,8 +13,10 @@
 #include <openssl/param_build.h>
 #include <openssl/rsa.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "vaultcore/vaultcore.h"
 
@@ -145,14 +147,25 @@ void OpenSSL_Keygen2048(benchmark::State& state)
     }
 }
 
+double minimum(const std::vector<double>& v)
+{
+    return *std::min_element(v.begin(), v.end());
+}
+
+// Ours and OpenSSL's alternate, each repeated, so that a change of machine
+// load hits both; the minimum of the repetitions is the least disturbed.
+#define VC_SIGN_BENCHMARK(name, bits)                                                                      \
+    BENCHMARK(name)->Arg(bits)->Unit(benchmark::kMicrosecond)->Repetitions(8)->ReportAggregatesOnly(true) \
+        ->ComputeStatistics("min", minimum)
+
 }  // namespace
 
-// Ours and OpenSSL's alternate, so that a change of machine load hits both.
-BENCHMARK(Ours_Sign)->Arg(1024)->Unit(benchmark::kMicrosecond);
-BENCHMARK(OpenSSL_Sign)->Arg(1024)->Unit(benchmark::kMicrosecond);
-BENCHMARK(Ours_Sign)->Arg(2048)->Unit(benchmark::kMicrosecond);
-BENCHMARK(OpenSSL_Sign)->Arg(2048)->Unit(benchmark::kMicrosecond);
-BENCHMARK(Ours_SignWithoutPrimes)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
+VC_SIGN_BENCHMARK(Ours_Sign, 1024);
+VC_SIGN_BENCHMARK(OpenSSL_Sign, 1024);
+VC_SIGN_BENCHMARK(Ours_Sign, 2048);
+VC_SIGN_BENCHMARK(OpenSSL_Sign, 2048);
+VC_SIGN_BENCHMARK(Ours_SignWithoutPrimes, 1024);
+VC_SIGN_BENCHMARK(Ours_SignWithoutPrimes, 2048);
 // Key generation times vary a lot from key to key: medians over many runs.
 BENCHMARK(Ours_KeyPair2048)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(25)->ReportAggregatesOnly(true);
 BENCHMARK(OpenSSL_Keygen2048)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(25)->ReportAggregatesOnly(true);
