@@ -8,8 +8,7 @@
 // - kSecretValues: the residues (the modulus of an RSA private key, whose
 //   values are derived from the private exponent). Every product takes a
 //   time and memory accesses that depend only on the sizes: the final
-//   subtraction is always computed and its result chosen by a conditional
-//   move.
+//   subtraction is always computed and its result chosen without a branch.
 // - kSecretModulus: the modulus as well (the primes): also the constants R
 //   mod m and R^2 mod m are found without a division, whose steps would
 //   depend on m.

@@ -5,10 +5,12 @@
 //   the result by r^-1, so the arithmetic never sees the caller's number.
 // - With the primes (p, q, dP, dQ and qInv present and p * q = n) the power
 //   is taken modulo p and q and recombined (the Chinese remainder theorem),
-//   about four times faster than x^d mod n; otherwise d is used.
+//   about four times faster than x^d mod n; otherwise d is used. With the
+//   primes, blinding and the check below work modulo p and modulo q, which
+//   by the same theorem is working modulo n.
 // - All arithmetic on secret values runs in constant time: Montgomery
-//   products with masked subtraction and fixed-window powers whose table is
-//   read whole (see montgomery.h).
+//   products with a subtraction chosen without a branch and fixed-window
+//   powers whose table is read whole (see montgomery.h).
 // - Before the result leaves, y^e mod n must give x back: a computation
 //   disturbed by a fault would otherwise hand out a value from which the
 //   primes follow.
