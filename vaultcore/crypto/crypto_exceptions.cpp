@@ -8,8 +8,8 @@ CUnlockException unlockException;
 CKillThreadException killThreadException;
 }  // namespace
 
-std::atomic<int> ThreadKillFlag{0};
-std::atomic<CWinThread*> ThreadToKill{nullptr};
+CAtomicWord<int> ThreadKillFlag{0};
+CAtomicWord<CWinThread*> ThreadToKill{nullptr};
 int ThreadCannotBeKilled = 0;
 
 CUnlockException* CUnlockException::shared()

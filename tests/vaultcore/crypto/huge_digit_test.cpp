@@ -369,7 +369,7 @@ TEST(HugeDigit, LongModPowerStopsOnlyOnTheNamedThread)
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(outcome.load(), 0);
 
-    ThreadToKill = workerThread.load();
+    ThreadToKill = workerThread;
     // A worker that ignored the request would run on: stop it after a
     // generous wait so that the failure shows instead of a hang.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
