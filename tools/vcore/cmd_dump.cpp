@@ -27,8 +27,9 @@ bool dumpAll(std::vector<unsigned char>& der, CMemFile& listing, std::string& er
         }
     } catch (CDERDecodingException* e) {
         e->Delete();
-        char where[64];
-        std::snprintf(where, sizeof where, " (at offset %ld)", encoding->Seek(0, CFile::current));
+        char where[64] = "";
+        if (___lastDERDecodingOffset() >= 0)
+            std::snprintf(where, sizeof where, " (at offset %ld)", ___lastDERDecodingOffset());
         error = std::string("not valid DER: ") + ___lastDERDecodingMessage() + where;
         ok = false;
     }

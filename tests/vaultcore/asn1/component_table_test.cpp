@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/der_helpers.h"
 #include "vaultcore/vaultcore.h"
 
 namespace {
@@ -265,6 +266,81 @@ TEST(ComponentTable, ResolvesAlternatives)
     // Under an implicit tag the identifier is not the alternative's own.
     EXPECT_TRUE(___validateAlternative(kNumberOrText, &null, 1));
     EXPECT_FALSE(___validateAlternative(kEmpty, &null, 1));
+}
+
+}  // namespace
+
+// Small schema classes (outside the unnamed namespace: the schema macros
+// define members that not every test uses).
+namespace schema_test {
+// [APPLICATION 1] SEQUENCE { flag BOOLEAN }, and a SEQUENCE holding one.
+class TestApplication : public CASN1_TAGGED {
+    ASN1_SCHEMA_CLASS(TestApplication, CASN1_TAGGED)
+};
+IMPLEMENT_ASN1_SCHEMA_CLASS(TestApplication, CASN1_TAGGED, 0x41)
+const ASN1_COMPONENT_INFO TestApplication::m_compInfoList[] = {
+    ASN1_COMPONENT_INFO(0, "flag", nullptr, 0x01, 0, TM_NONE, nullptr, 0, 0, 0),
+    ASN1_END_OF_TABLE,
+};
+
+class TestHolder : public CASN1_SEQUENCE {
+    ASN1_SCHEMA_CLASS(TestHolder, CASN1_SEQUENCE)
+    ASN1_MEMBER(TestApplication, app)
+};
+IMPLEMENT_ASN1_SCHEMA_CLASS(TestHolder, CASN1_SEQUENCE, 0x10)
+const ASN1_COMPONENT_INFO TestHolder::m_compInfoList[] = {
+    ASN1_COMPONENT_INFO(0, "app", nullptr, 0x41, 0, TM_NONE, TestApplication::isValid, 0, 0, 0),
+    ASN1_END_OF_TABLE,
+};
+}  // namespace schema_test
+
+namespace {
+using schema_test::TestApplication;
+using schema_test::TestHolder;
+
+TEST(SchemaAccessors, FailedConversionKeepsTheGenericMemberAndLeaksNothing)
+{
+    // A primitive [APPLICATION 1] whose contents reference claims more octets
+    // than its encoding holds: converting it must read them and fails.
+    EncodingOf shortEncoding(hexBytes("01 02"));
+    CASN1_TAGGED* generic = new CASN1_TAGGED(0x41, FALSE);
+    generic->setReference(shortEncoding.encoding, 0, 5);
+    generic->setConstructed(FALSE);
+    TestHolder holder;
+    holder.AddObject(generic);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(decodingFailure([&] { holder.get_app(); }), "Unexpected end of file");
+        ASSERT_EQ(holder.getComponentAt(0), generic) << "the member stays in place, untouched";
+        EXPECT_EQ(generic->getReferenceLength(), 5u);
+    }
+
+    // A conversion that works hands out the schema class in the same slot.
+    std::unique_ptr<CASN1_CONSTRUCTED_TYPE> decoded = decodeConstructed("30 05 61 03 01 01 FF");
+    ASSERT_TRUE(decoded);
+    TestHolder valid;
+    valid.AddObject(decoded->detachComponentAt(0));
+    EXPECT_EQ(valid.get_app().getIdentifier(), 0x41);
+    EXPECT_NE(dynamic_cast<TestApplication*>(valid.getComponentAt(0)), nullptr);
+}
+
+TEST(SchemaAccessors, MoveAndExplicitTaggingConsumeTheirSourceWhenItCannotBeRead)
+{
+    // An INTEGER whose contents are still in a too-short encoding.
+    EncodingOf shortEncoding(hexBytes("01"));
+    auto unreadable = [&] {
+        CASN1_TAGGED* tagged = new CASN1_TAGGED(0x02, FALSE);
+        tagged->setReference(shortEncoding.encoding, 0, 3);
+        tagged->setConstructed(FALSE);
+        return tagged;
+    };
+    CASN1_INTEGER target;
+    EXPECT_FALSE(target.moveFrom(unreadable()));
+    CASN1_TAGGED wrapper(0xA0, FALSE);
+    wrapper.AddObject(unreadable());
+    EXPECT_FALSE(target.fromExplicit(wrapper));
+    wrapper.OnOffClearAfterGet(TRUE);
+    EXPECT_FALSE(target.fromExplicit(wrapper));
+    EXPECT_EQ(target.getClearContentsLength(), 0u);
 }
 
 }  // namespace

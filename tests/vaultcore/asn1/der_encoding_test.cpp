@@ -2,6 +2,10 @@
 // test, the output stage's blocking, and reading from encodings.
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "support/der_helpers.h"
 
 namespace {
@@ -186,6 +190,54 @@ TEST(DEREncoding, WriteFromFileRaisesEndOfFile)
         EXPECT_EQ(e->m_cause, CFileException::endOfFile);
         e->Delete();
     }
+    encoding->Release();
+}
+
+TEST(DEREncoding, WritesWithoutAFileFailLikeReads)
+{
+    // An encoding whose file was never given, and one whose file was cleared.
+    CDEREncoding* neverGiven = new CDEREncoding(TRUE, (CFile*)nullptr, FALSE, FALSE);
+    CDEREncoding* cleared = new CDEREncoding(TRUE);
+    cleared->Clear();
+    Bytes two = hexBytes("AA BB");
+    CByteArray array;
+    array.Add(0xCC);
+    for (CDEREncoding* encoding : {neverGiven, cleared}) {
+        encoding->AddRef();
+        CMemFile source(two.data(), 2, 0);
+        const std::string read = decodingFailure([&] { encoding->ReadByte(); });
+        EXPECT_EQ(decodingFailure([&] { encoding->WriteByte(1); }), read);
+        EXPECT_EQ(decodingFailure([&] { encoding->Write(two.data(), 2); }), read);
+        EXPECT_EQ(decodingFailure([&] { encoding->Write(array); }), read);
+        EXPECT_EQ(decodingFailure([&] { encoding->Write(source, 2); }), read);
+        EXPECT_EQ(decodingFailure([&] { CASN1_INTEGER(5).encodeTo(*encoding); }), read);
+        EXPECT_EQ(source.GetPosition(), 0u) << "nothing is taken from the source";
+        encoding->Release();
+    }
+}
+
+TEST(DEREncoding, ReferenceCountSurvivesManyThreads)
+{
+    // Values decoded on several threads may share one encoding; their
+    // references are taken and dropped concurrently.
+    CDEREncoding* encoding = new CDEREncoding(TRUE);
+    encoding->AddRef();
+    std::atomic<bool> go(false);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([encoding, &go] {
+            while (!go)
+                std::this_thread::yield();
+            for (int i = 0; i < 1000000; ++i)
+                encoding->AddRef();
+            for (int i = 0; i < 1000000; ++i)
+                encoding->Release();
+        });
+    go = true;
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(encoding->AddRef(), 2);
+    EXPECT_EQ(encoding->Release(), 1);
     encoding->Release();
 }
 
