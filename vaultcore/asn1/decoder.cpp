@@ -118,17 +118,16 @@ long ___lastDERDecodingOffset()
 
 // Reaches the protected decoding hooks of the value classes.
 struct CASN1Decoder {
-    static void decodeAt(CASN1Type* typed, CASN1Type** generic, CDEREncoding& encoding);
+    static void decodeAt(CASN1Type* typed, CASN1Type** generic, CDEREncoding& encoding, unsigned long start);
     static void decodeAfterIdentifier(CASN1Type& value, CDEREncoding& encoding, unsigned char identifier);
     static void decodePrimitive(CASN1Type& value, CDEREncoding& encoding, unsigned long length);
     static void decodeComponents(CASN1Type& value, CDEREncoding& encoding, unsigned long length);
 };
 
-// The value at the position: into typed when given, else into a new value of
-// the class its identifier names, handed out through generic.
-void CASN1Decoder::decodeAt(CASN1Type* typed, CASN1Type** generic, CDEREncoding& encoding)
+// The value at the position, start: into typed when given, else into a new
+// value of the class its identifier names, handed out through generic.
+void CASN1Decoder::decodeAt(CASN1Type* typed, CASN1Type** generic, CDEREncoding& encoding, unsigned long start)
 {
-    unsigned long start = encoding.GetPosition();
     try {
         unsigned char identifier = readIdentifier(encoding);
         if (typed) {
@@ -185,7 +184,7 @@ void CASN1Decoder::decodeComponents(CASN1Type& value, CDEREncoding& encoding, un
         contentsStart(encoding, 0);
         while (!encoding.reached00()) {
             CASN1Type* component = nullptr;
-            decodeAt(nullptr, &component, encoding);
+            decodeAt(nullptr, &component, encoding, encoding.GetPosition());
             value.addConstructedComponent(component);
         }
         // The end-of-contents octets themselves must lie inside the enclosing value.
@@ -195,9 +194,9 @@ void CASN1Decoder::decodeComponents(CASN1Type& value, CDEREncoding& encoding, un
     }
     unsigned long end = contentsStart(encoding, length) + length;
     encoding.m_dwDecodingEnd = end;
-    while (encoding.GetPosition() < end) {
+    for (unsigned long position = end - length; position < end; position = encoding.GetPosition()) {
         CASN1Type* component = nullptr;
-        decodeAt(nullptr, &component, encoding);
+        decodeAt(nullptr, &component, encoding, position);
         value.addConstructedComponent(component);
     }
 }
@@ -213,13 +212,13 @@ void ___getContentsFromEncoding(CASN1Type& value, CDEREncoding& encoding, unsign
 
 void ___buildFromEncoding(CASN1Type& value, CDEREncoding& encoding)
 {
-    CASN1Decoder::decodeAt(&value, nullptr, encoding);
+    CASN1Decoder::decodeAt(&value, nullptr, encoding, encoding.GetPosition());
 }
 
 CASN1Type* ___buildFromEncoding(CDEREncoding& encoding)
 {
     CASN1Type* value = nullptr;
-    CASN1Decoder::decodeAt(nullptr, &value, encoding);
+    CASN1Decoder::decodeAt(nullptr, &value, encoding, encoding.GetPosition());
     return value;
 }
 

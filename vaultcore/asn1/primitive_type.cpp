@@ -163,8 +163,8 @@ void CASN1_PRIMITIVE_TYPE::addConstructedComponent(CASN1Type* component)
 
 void CASN1_PRIMITIVE_TYPE::setContents(CDEREncoding& encoding, unsigned long length)
 {
-    if (length > encoding.bytesLeft())
-        ___throwDERDecodingException("Unexpected end of file");
+    // Read sizes the array to the octets actually there, so a length beyond
+    // the data allocates nothing before it fails here.
     if (encoding.Read(*this, length) != length)
         ___throwDERDecodingException("Unexpected end of file");
 }
