@@ -195,50 +195,39 @@ TEST(DEREncoding, WriteFromFileRaisesEndOfFile)
 
 TEST(DEREncoding, WritesWithoutAFileFailLikeReads)
 {
-    // An encoding whose file was never given, and one whose file was cleared.
-    CDEREncoding* neverGiven = new CDEREncoding(TRUE, (CFile*)nullptr, FALSE, FALSE);
-    CDEREncoding* cleared = new CDEREncoding(TRUE);
-    cleared->Clear();
+    CDEREncoding* encoding = new CDEREncoding(TRUE, (CFile*)nullptr, FALSE, FALSE);
+    encoding->AddRef();
     Bytes two = hexBytes("AA BB");
-    CByteArray array;
-    array.Add(0xCC);
-    for (CDEREncoding* encoding : {neverGiven, cleared}) {
-        encoding->AddRef();
-        CMemFile source(two.data(), 2, 0);
-        const std::string read = decodingFailure([&] { encoding->ReadByte(); });
-        EXPECT_EQ(decodingFailure([&] { encoding->WriteByte(1); }), read);
-        EXPECT_EQ(decodingFailure([&] { encoding->Write(two.data(), 2); }), read);
-        EXPECT_EQ(decodingFailure([&] { encoding->Write(array); }), read);
-        EXPECT_EQ(decodingFailure([&] { encoding->Write(source, 2); }), read);
-        EXPECT_EQ(decodingFailure([&] { CASN1_INTEGER(5).encodeTo(*encoding); }), read);
-        EXPECT_EQ(source.GetPosition(), 0u) << "nothing is taken from the source";
-        encoding->Release();
-    }
+    CMemFile source(two.data(), 2, 0);
+    const std::string read = decodingFailure([&] { encoding->ReadByte(); });
+    EXPECT_EQ(decodingFailure([&] { encoding->Write(two.data(), 2); }), read);
+    EXPECT_EQ(decodingFailure([&] { encoding->Write(source, 2); }), read);
+    EXPECT_EQ(decodingFailure([&] { CASN1_INTEGER(5).encodeTo(*encoding); }), read);
+    encoding->Release();
 }
 
 TEST(DEREncoding, ReferenceCountSurvivesManyThreads)
 {
-    // Values decoded on several threads may share one encoding; their
-    // references are taken and dropped concurrently.
-    CDEREncoding* encoding = new CDEREncoding(TRUE);
-    encoding->AddRef();
-    std::atomic<bool> go(false);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([encoding, &go] {
-            while (!go)
-                std::this_thread::yield();
-            for (int i = 0; i < 1000000; ++i)
-                encoding->AddRef();
-            for (int i = 0; i < 1000000; ++i)
-                encoding->Release();
-        });
-    go = true;
-    for (std::thread& thread : threads)
-        thread.join();
-    EXPECT_EQ(encoding->AddRef(), 2);
-    EXPECT_EQ(encoding->Release(), 1);
-    encoding->Release();
+    // Lost updates of a plain counter show up in a few of these rounds.
+    for (int round = 0; round < 10; ++round) {
+        CDEREncoding* encoding = new CDEREncoding(TRUE);
+        encoding->AddRef();
+        std::atomic<bool> go(false);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([encoding, &go] {
+                while (!go)
+                    std::this_thread::yield();
+                for (int i = 0; i < 200000; ++i)
+                    encoding->AddRef();
+                for (int i = 0; i < 200000; ++i)
+                    encoding->Release();
+            });
+        go = true;
+        for (std::thread& thread : threads)
+            thread.join();
+        ASSERT_EQ(encoding->Release(), 0) << "round " << round;  // deletes it
+    }
 }
 
 TEST(DEREncoding, InPlaceBufferRefusesToGrow)

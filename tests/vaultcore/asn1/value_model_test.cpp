@@ -98,19 +98,6 @@ TEST(GenericDecoder, EveryValueStaysInsideItsParent)
     EXPECT_EQ(___lastDERDecodingOffset(), -1);
 }
 
-TEST(GenericDecoder, ConsumesExactlyTheDeclaredLengths)
-{
-    // Long length forms, an indefinite value inside a definite one and an
-    // empty SEQUENCE: each value ends where its header says, so the value
-    // after them starts in the right place.
-    Bytes input = hexBytes("30 81 0C 30 80 02 01 05 00 00 30 00 04 01 AA  02 01 07");
-    EncodingOf encoding(input);
-    std::unique_ptr<CASN1Type> first(___buildFromEncoding(*encoding));
-    EXPECT_EQ(encoding->Seek(0, CFile::current), 15);
-    std::unique_ptr<CASN1Type> second(___buildFromEncoding(*encoding));
-    EXPECT_EQ(encodingOf(*second), "02 01 07");
-}
-
 TEST(GenericDecoder, KeepsUnknownComponentsAsTaggedValues)
 {
     std::unique_ptr<CASN1Type> explicitTag = decodeGeneric(hexBytes("A0 03 02 01 01"));
