@@ -1,28 +1,27 @@
 #include "platform/window.h"
 
-#include <condition_variable>
-#include <deque>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
 
 #include <unistd.h>
 
+#include "platform/message_queue.h"
 #include "platform/thread.h"
 
 struct HWND__ {};
+
+using platform_detail::ThreadQueue;
+using platform_detail::Timer;
+using platform_detail::myQueue;
+using platform_detail::findQueue;
 
 namespace {
 struct Window {
     WNDPROC proc;
     void* context;
     DWORD owner;
-};
-
-struct ThreadQueue {
-    std::mutex mutex;
-    std::condition_variable arrived;
-    std::deque<MSG> messages;
 };
 
 // Windows and thread queues of the process. Handles are never reused, so a
@@ -58,6 +57,25 @@ struct QueueHolder {
             registry().queues.erase(it);
     }
 };
+}  // namespace
+
+namespace platform_detail {
+
+ThreadQueue::~ThreadQueue()
+{
+    if (wakeFd >= 0)
+        close(wakeFd);
+}
+
+void ThreadQueue::signalLocked()
+{
+    arrived.notify_all();
+    if (wakeFd >= 0) {
+        uint64_t one = 1;
+        ssize_t written = write(wakeFd, &one, sizeof one);
+        (void)written;  // a full counter already wakes the waiter
+    }
+}
 
 ThreadQueue& myQueue()
 {
@@ -65,18 +83,21 @@ ThreadQueue& myQueue()
     return *holder.queue;
 }
 
-std::shared_ptr<Window> findWindow(HWND window)
-{
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    auto it = registry().windows.find(window);
-    return it == registry().windows.end() ? nullptr : it->second;
-}
-
 std::shared_ptr<ThreadQueue> findQueue(DWORD thread)
 {
     std::lock_guard<std::mutex> lock(registry().mutex);
     auto it = registry().queues.find(thread);
     return it == registry().queues.end() ? nullptr : it->second;
+}
+
+}  // namespace platform_detail
+
+namespace {
+std::shared_ptr<Window> findWindow(HWND window)
+{
+    std::lock_guard<std::mutex> lock(registry().mutex);
+    auto it = registry().windows.find(window);
+    return it == registry().windows.end() ? nullptr : it->second;
 }
 
 BOOL enqueue(DWORD thread, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -89,18 +110,9 @@ BOOL enqueue(DWORD thread, HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (queue->messages.size() >= kMessageQueueLimit)
             return FALSE;
         queue->messages.push_back(MSG{window, message, wParam, lParam, GetTickCount()});
+        queue->signalLocked();
     }
-    queue->arrived.notify_one();
     return TRUE;
-}
-
-bool matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax)
-{
-    if (window && msg.hwnd != window)
-        return false;
-    if ((filterMin || filterMax) && (msg.message < filterMin || msg.message > filterMax))
-        return false;
-    return true;
 }
 
 // Finds the first matching message; the queue's lock is held by the caller.
@@ -108,12 +120,46 @@ std::deque<MSG>::iterator findMessage(ThreadQueue& queue, HWND window, UINT filt
 {
     auto it = queue.messages.begin();
     for (; it != queue.messages.end(); ++it) {
-        if (matches(*it, window, filterMin, filterMax) || it->message == WM_QUIT)
+        if (platform_detail::passesFilter(it->hwnd, it->message, window, filterMin, filterMax) ||
+            it->message == WM_QUIT)
             break;
     }
     return it;
 }
+
+// The first message a filter lets through: a posted one, else a due timer's
+// WM_TIMER. With remove the posted message leaves the queue, or the timer
+// becomes due again one period from now.
+bool takeMessageLocked(ThreadQueue& queue, MSG* msg, HWND window, UINT filterMin, UINT filterMax, bool remove)
+{
+    auto it = findMessage(queue, window, filterMin, filterMax);
+    if (it != queue.messages.end()) {
+        *msg = *it;
+        if (remove)
+            queue.messages.erase(it);
+        return true;
+    }
+    uint64_t now = platform_detail::monotonicMs();
+    Timer* timer = platform_detail::dueTimerLocked(queue, window, filterMin, filterMax, now);
+    if (!timer)
+        return false;
+    *msg = MSG{timer->window, WM_TIMER, timer->id, reinterpret_cast<LPARAM>(timer->proc), GetTickCount()};
+    if (remove)
+        timer->due = now + timer->elapse;
+    return true;
+}
 }  // namespace
+
+namespace platform_detail {
+bool passesFilter(HWND messageWindow, UINT message, HWND window, UINT filterMin, UINT filterMax)
+{
+    if (window && messageWindow != window)
+        return false;
+    if ((filterMin || filterMax) && (message < filterMin || message > filterMax))
+        return false;
+    return true;
+}
+}  // namespace platform_detail
 
 HWND CreateMessageWindow(WNDPROC proc, void* context)
 {
@@ -141,6 +187,7 @@ BOOL DestroyWindow(HWND window)
         std::lock_guard<std::mutex> lock(queue->mutex);
         for (auto it = queue->messages.begin(); it != queue->messages.end();)
             it = it->hwnd == window ? queue->messages.erase(it) : it + 1;
+        platform_detail::removeWindowTimersLocked(*queue, window);
     }
     return TRUE;
 }
@@ -185,32 +232,43 @@ BOOL PeekMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT rem
 {
     ThreadQueue& queue = myQueue();
     std::lock_guard<std::mutex> lock(queue.mutex);
-    auto it = findMessage(queue, window, filterMin, filterMax);
-    if (it == queue.messages.end())
-        return FALSE;
-    *msg = *it;
-    if (removeFlags & PM_REMOVE)
-        queue.messages.erase(it);
-    return TRUE;
+    return takeMessageLocked(queue, msg, window, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0);
 }
 
 BOOL GetMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax)
 {
     ThreadQueue& queue = myQueue();
     std::unique_lock<std::mutex> lock(queue.mutex);
-    std::deque<MSG>::iterator it;
-    queue.arrived.wait(lock, [&] {
-        it = findMessage(queue, window, filterMin, filterMax);
-        return it != queue.messages.end();
-    });
-    *msg = *it;
-    queue.messages.erase(it);
+    while (!takeMessageLocked(queue, msg, window, filterMin, filterMax, true)) {
+        int64_t delay = platform_detail::nextTimerDelayLocked(queue, platform_detail::monotonicMs(), window, filterMin,
+                                                              filterMax);
+        if (delay < 0)
+            queue.arrived.wait(lock);
+        else
+            queue.arrived.wait_for(lock, std::chrono::milliseconds(delay));
+    }
     return msg->message != WM_QUIT;
 }
 
 LRESULT DispatchMessage(const MSG* msg)
 {
-    if (!msg || !msg->hwnd)
+    if (!msg)
+        return 0;
+    if (msg->message == WM_TIMER && msg->lParam) {
+        // Only a live timer's procedure is called: a WM_TIMER posted by hand
+        // must not make the pump jump to an address it carries.
+        TIMERPROC proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+        bool live;
+        {
+            ThreadQueue& queue = myQueue();
+            std::lock_guard<std::mutex> lock(queue.mutex);
+            live = platform_detail::isLiveTimerLocked(queue, msg->hwnd, msg->wParam, proc);
+        }
+        if (live)
+            proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
+        return 0;
+    }
+    if (!msg->hwnd)
         return 0;
     return SendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }

@@ -4,7 +4,8 @@
 // it. SendMessage calls the procedure at once, on the caller's thread;
 // PostMessage queues the message to the owning thread, whose pump
 // (PeekMessage/GetMessage and DispatchMessage, or CWinThread::PumpMessage)
-// later hands it to the procedure.
+// later hands it to the procedure. Timers belong to a thread too: a due
+// timer shows up in its pump as WM_TIMER.
 #include <cstdint>
 
 #include "platform/platform_export.h"
@@ -15,6 +16,7 @@ typedef HWND__* HWND;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
+typedef uintptr_t UINT_PTR;
 
 #define MAKELPARAM(lo, hi) ((LPARAM)(DWORD)MAKELONG(lo, hi))
 
@@ -46,6 +48,12 @@ struct MSG {
 };
 
 typedef LRESULT (*WNDPROC)(HWND window, UINT message, WPARAM wParam, LPARAM lParam, void* context);
+// Called by DispatchMessage for the WM_TIMER of a timer made with a procedure.
+typedef void (*TIMERPROC)(HWND window, UINT message, UINT_PTR id, DWORD time);
+
+// Shortest and longest timer periods; SetTimer clamps to them.
+const UINT USER_TIMER_MINIMUM = 10;
+const UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
 
 // A new window object owned by the calling thread; proc receives context
 // with every message.
@@ -78,3 +86,31 @@ PLATFORM_API BOOL GetMessage(MSG* msg, HWND window, UINT filterMin, UINT filterM
 // Hands a message to its window's procedure; 0 for a thread message or a
 // window that is gone.
 PLATFORM_API LRESULT DispatchMessage(const MSG* msg);
+
+// Starts or restarts a periodic timer of the calling thread. For a window
+// (which the calling thread must own) the timer is known by (window, id) and
+// the result is id (1 for id 0); with no window a thread timer is made, or
+// the one named id restarted, and its id is the result. 0 on failure.
+// Every elapse milliseconds a WM_TIMER (wParam the id, lParam the procedure)
+// becomes due; it is made when the pump looks for a message and finds no
+// posted one, and never more than one is pending per timer. DispatchMessage
+// calls proc for it when there is one, else the window's procedure.
+PLATFORM_API UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
+// Ends a timer of the calling thread; no WM_TIMER of it follows. FALSE when
+// there is no such timer.
+PLATFORM_API BOOL KillTimer(HWND window, UINT_PTR id);
+
+// Descriptors one MsgWaitForDescriptors call watches at most.
+const unsigned kMsgWaitMaxDescriptors = 16;
+
+// Waits until one of the descriptors (at most kMsgWaitMaxDescriptors) is ready (poll's events and revents),
+// a message or a due timer waits in the calling thread's queue, or
+// timeoutMs passes (negative: no limit). A signal that interrupts the wait
+// counts as a wake-up. Returns how many descriptors have revents set (0
+// when woken for another reason), or -1 with errno when poll fails. A
+// blocking loop calls it between pumping the queue and testing its own
+// conditions, so that the thread's messages keep flowing while it waits.
+// A message posted after the previous wait ended, even while the caller
+// was pumping, ends this wait at once.
+struct pollfd;
+PLATFORM_API int MsgWaitForDescriptors(struct pollfd* fds, unsigned count, int timeoutMs);

@@ -1,49 +1,56 @@
+// vcore digest beside sha1sum and md5sum: the same lines, from files, pipes
+// and FIFOs, with names that need escaping.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
-namespace {
-// Runs a shell command; its standard output and exit status.
-std::string run(const std::string& command, int* status)
+#include "tools/tool_runner.h"
+
+TEST(DigestCommand, PrintsWhatSha1sumAndMd5sumPrint)
 {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        out += buffer;
-    int raw = pipe ? pclose(pipe) : -1;
-    *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
+    ToolSandbox box;
+    std::string text;
+    for (int i = 0; i < 300000; ++i)
+        text += "line " + std::to_string(i) + "\n";  // several read blocks
+    box.write("input", text);
+    EXPECT_EQ(box.run("vcore digest input").out, box.run("sha1sum input").out);
+    EXPECT_EQ(box.run("vcore digest --md5 input input").out, box.run("md5sum input input").out);
+    EXPECT_EQ(box.run("printf abc | vcore digest --md2 -").out, "da853b0d3f88d99b30283a69e6ded6bb  -\n");
 }
 
-const std::string vcore = std::string(VC_BINARY_DIR) + "/tools/vcore";
-}  // namespace
-
-TEST(DigestCommand, PrintsLikeSha1sumAndMd5sum)
+TEST(DigestCommand, ReadsPipesFifosAndProcessSubstitution)
 {
-    std::string path = std::string(VC_BINARY_DIR) + "/digest_command_input.txt";
-    {
-        std::ofstream out(path, std::ios::binary);
-        for (int i = 0; i < 5000; ++i)
-            out << "line " << i << "\n";
+    ToolSandbox box;
+    box.write("input", std::string(100000, 'q'));
+    const std::string expected = box.run("sha1sum < input").out.substr(0, 40);
+    for (const char* line : {"vcore digest /dev/stdin < input", "cat input | vcore digest /dev/stdin",
+                             "vcore digest <(cat input)", "cat input | vcore digest",
+                             "mkfifo fifo && { cat input > fifo & } && vcore digest fifo"}) {
+        ToolRun r = box.run(line);
+        EXPECT_EQ(r.status, 0) << line << ": " << r.err;
+        EXPECT_EQ(r.out.substr(0, 40), expected) << line;
     }
-    int status = 0, reference = 0;
-    EXPECT_EQ(run(vcore + " digest '" + path + "'", &status), run("sha1sum '" + path + "'", &reference));
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(run(vcore + " digest --md5 '" + path + "' '" + path + "'", &status),
-              run("md5sum '" + path + "' '" + path + "'", &reference));
-    EXPECT_EQ(run("printf abc | " + vcore + " digest --md2 -", &status), "da853b0d3f88d99b30283a69e6ded6bb  -\n");
-    std::remove(path.c_str());
 }
 
-TEST(DigestCommand, MissingFilesFailButOthersAreStillDigested)
+TEST(DigestCommand, EscapedNamesPassSha1sumCheck)
 {
-    int status = 0;
-    std::string out = run(vcore + " digest /nonexistent/file /dev/null 2>/dev/null", &status);
-    EXPECT_EQ(out, "da39a3ee5e6b4b0d3255bfef95601890afd80709  /dev/null\n");
-    EXPECT_EQ(status, 1);
-    run(vcore + " digest --sha512 x 2>/dev/null", &status);
-    EXPECT_NE(status, 0);
+    ToolSandbox box;
+    for (const char* name : {"new\nline", "back\\slash", "both\\\nof them", "plain"})
+        box.write(name, name);
+    const char* names = "$'new\\nline' 'back\\slash' $'both\\\\\\nof them' plain";
+    ToolRun ours = box.run(std::string("vcore digest ") + names + " > sums");
+    ASSERT_EQ(ours.status, 0) << ours.err;
+    EXPECT_EQ(box.read("sums"), box.run(std::string("sha1sum ") + names).out);
+    ToolRun check = box.run("sha1sum -c sums");
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+}
+
+TEST(DigestCommand, AFileThatFailsIsReportedAndTheOthersDigested)
+{
+    ToolSandbox box;
+    ToolRun r = box.run("vcore digest /nonexistent/file . /dev/null");
+    EXPECT_EQ(r.out, "da39a3ee5e6b4b0d3255bfef95601890afd80709  /dev/null\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errLines(), 2) << r.err;
+    EXPECT_EQ(box.run("vcore digest --md5 --sha1 /dev/null").status, 2);
 }

@@ -2,81 +2,68 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <unistd.h>
 
-bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::string& error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    return true;
-}
+#include "common/command.h"
 
 namespace {
-int base64Value(unsigned char c)
+Failure systemFailure(const std::string& name, int error)
 {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
+    return Failure(name + ": " + std::strerror(error));
 }
 }  // namespace
 
-bool unwrapPem(std::vector<unsigned char>& bytes, std::string& error)
+InputFile::InputFile(const std::string& name) : m_name(name)
 {
-    std::string text(bytes.begin(), bytes.end());
-    size_t begin = text.find("-----BEGIN ");
-    if (begin == std::string::npos)
-        return true;
-    size_t bodyStart = text.find('\n', begin);
-    size_t end = text.find("-----END ", begin);
-    if (bodyStart == std::string::npos || end == std::string::npos || end < bodyStart) {
-        error = "PEM armour without its END line";
-        return false;
+    m_fd = name == "-" ? 0 : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0)
+        throw systemFailure(name, errno);
+    int error = ::fstat(m_fd, &m_status) != 0 ? errno : S_ISDIR(m_status.st_mode) ? EISDIR : 0;
+    if (error) {
+        if (m_fd > 0)
+            ::close(m_fd);
+        throw systemFailure(name, error);
     }
-    std::vector<unsigned char> der;
-    unsigned int accumulator = 0;
-    int bits = 0;
-    bool padding = false;
-    for (size_t i = bodyStart; i < end; ++i) {
-        unsigned char c = (unsigned char)text[i];
-        if (c == '\r' || c == '\n' || c == ' ' || c == '\t')
-            continue;
-        if (c == '=') {
-            padding = true;
-            continue;
-        }
-        int value = base64Value(c);
-        if (value < 0 || padding) {
-            error = "PEM body is not valid base64";
-            return false;
-        }
-        accumulator = (accumulator << 6) | (unsigned)value;
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            der.push_back((unsigned char)(accumulator >> bits));
-        }
+}
+
+InputFile::~InputFile()
+{
+    if (m_fd > 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+long long InputFile::knownSize() const
+{
+    return S_ISREG(m_status.st_mode) ? (long long)m_status.st_size : -1;
+}
+
+size_t InputFile::read(void* buffer, size_t n)
+{
+    for (;;) {
+        ssize_t got = ::read(m_fd, buffer, n);
+        if (got >= 0)
+            return (size_t)got;
+        if (errno != EINTR)
+            throw systemFailure(m_name, errno);
     }
-    if (der.empty()) {
-        error = "PEM block is empty";
-        return false;
+}
+
+std::vector<unsigned char> InputFile::readAll()
+{
+    std::vector<unsigned char> bytes;
+    if (knownSize() > 0)
+        bytes.reserve((size_t)knownSize() + kBlockSize);
+    size_t used = 0;
+    for (;;) {
+        if (bytes.size() - used < kBlockSize)
+            bytes.resize(used + kBlockSize);
+        size_t got = read(bytes.data() + used, kBlockSize);
+        if (got == 0)
+            break;
+        used += got;
     }
-    bytes.swap(der);
-    return true;
+    bytes.resize(used);
+    return bytes;
 }

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "common/command.h"
+#include "common/tool.h"
 #include "dirlink/dirlink.h"
 
 namespace {
@@ -11,16 +11,15 @@ const char* orDash(const char* text)
     return text ? text : "-";
 }
 
-int schema(const std::vector<std::string>& args)
+int schema(const Args& args)
 {
-    if (args.size() != 1)
-        return fail("usage: dlink schema ATTR (a name or OID, options allowed)");
+    const std::string attribute = OptionSet().parse(args, 1, 1)[0];
     CString type;
     CStringArray options;
-    ParseAttributeDescription(args[0].c_str(), type, &options);
+    ParseAttributeDescription(attribute.c_str(), type, &options);
     int row = IsDottedDecimalAttrType(type) ? GetNextByOid(-1, type) : GetNextByName(-1, type);
     if (row < 0)
-        return fail("unknown attribute type '" + std::string(type) + "'");
+        throw Failure("unknown attribute type '" + std::string(type) + "'");
 
     const char *name, *oid, *syntax, *supertype, *alias;
     GetAttributeInfo(row, &name, &oid, &syntax, &supertype, &alias);
@@ -63,5 +62,6 @@ int schema(const std::vector<std::string>& args)
     return 0;
 }
 
-const Command command("schema", "schema ATTR", schema);
+const Command command("schema", "ATTR", "what the built-in schema knows about an attribute type",
+                      "ATTR is an attribute name or OID, with options allowed (\"cn;lang-en\").", schema);
 }  // namespace

@@ -1,74 +1,23 @@
-// vcore digest [--md2|--md5|--sha1] FILE...: one line per file, as sha1sum
-// prints it ("-" reads standard input). On a terminal, large files get a
-// progress bar on standard error, drawn from the digest's progress messages.
-#include <unistd.h>
-
+// vcore digest [--md2|--md5|--sha1] [FILE...]: one line per file, in the
+// form sha1sum and md5sum print and check.
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "common/command.h"
+#include "common/tool.h"
 #include "vaultcore/vaultcore.h"
 
 namespace {
-// Files from this size on get a progress bar.
-const unsigned long kProgressThreshold = 8ul << 20;
+const char kHelp[] =
+    "Prints \"DIGEST  NAME\" for each FILE, SHA-1 unless told otherwise; \"-\" or\n"
+    "no FILE reads standard input. Names holding a backslash or a line break\n"
+    "are escaped and the line starts with a backslash, as sha1sum does, so\n"
+    "\"sha1sum -c\" and \"md5sum -c\" check the output. A file that cannot be\n"
+    "read is reported and the others are still digested (exit status 1).";
 
-// Draws the bar from the progress messages: every delta is one compressed
-// block of blockSize bytes out of total.
-struct ProgressBar {
-    unsigned long total = 0;
-    int blockSize = 64;
-    unsigned long hints = 0;
-    int drawnPercent = -1;
-    bool shown = false;
-
-    void draw(int percent)
-    {
-        if (percent == drawnPercent)
-            return;
-        drawnPercent = percent;
-        const int width = 40;
-        int filled = percent * width / 100;
-        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string((size_t)filled, '#').c_str(),
-                     std::string((size_t)(width - filled), ' ').c_str(), percent);
-        std::fflush(stderr);
-        shown = true;
-    }
-    void clear()
-    {
-        if (shown)
-            std::fprintf(stderr, "\r%60s\r", "");
-        shown = false;
-    }
-};
-
-LRESULT progressProc(HWND, UINT message, WPARAM wParam, LPARAM lParam, void* context)
-{
-    auto* bar = static_cast<ProgressBar*>(context);
-    switch (message) {
-    case PBM_SETRANGE:
-        // SetUp(1, 0, 1, 1) ends the pass; any other range starts one.
-        if (HIWORD(lParam) != 1)
-            bar->hints = 0;
-        break;
-    case PBM_DELTAPOS:
-        bar->hints += wParam;
-        if (bar->total) {
-            unsigned long long done = (unsigned long long)bar->hints * (unsigned)bar->blockSize;
-            int percent = done >= bar->total ? 100 : (int)(done * 100 / bar->total);
-            bar->draw(percent);
-        }
-        break;
-    case PBM_SETPOS:
-        if (wParam == 1 && bar->hints > 0)
-            bar->clear();
-        break;
-    }
-    return 0;
-}
+// Files from this size on get a progress bar on a terminal.
+const long long kProgressThreshold = 8ll << 20;
 
 std::unique_ptr<CDigestMaker> makeDigest(EDigestAlgorithm algorithm)
 {
@@ -82,97 +31,69 @@ std::unique_ptr<CDigestMaker> makeDigest(EDigestAlgorithm algorithm)
     }
 }
 
-// Digests standard input to its end.
-void digestStream(CDigestMaker& digest)
+std::string digestOf(const std::string& name, EDigestAlgorithm algorithm)
 {
-    unsigned char chunk[65536];
-    for (;;) {
-        ssize_t n = read(0, chunk, sizeof chunk);
-        if (n < 0)
-            AfxThrowFileException(CFileException::hardIO, errno, "-");
-        if (n == 0)
-            break;
-        digest.UpdateBlock(chunk, (int)n, nullptr, 0, 1);
+    InputFile input(name);
+    std::unique_ptr<CDigestMaker> maker = makeDigest(algorithm);
+    TerminalProgress bar(name);
+    const long long total = input.knownSize() >= kProgressThreshold ? input.knownSize() : 0;
+    std::vector<unsigned char> block(InputFile::kBlockSize);
+    unsigned long long done = 0;
+    for (size_t n; (n = input.read(block.data(), block.size())) > 0; done += n) {
+        maker->UpdateBlock(block.data(), (int)n);
+        bar.show(done + n, (unsigned long long)total);
     }
-    digest.UpdateBlock(nullptr, 0, nullptr, 1, 1);
+    maker->UpdateBlock(nullptr, 0, nullptr, 1);
+    unsigned char out[20];
+    maker->GetCurrentDigest(out);
+    std::string hex(OctetsToHexChars(out, DigestLength(algorithm)));
+    for (char& c : hex)
+        c = (char)std::tolower((unsigned char)c);
+    return hex;
 }
 
-std::string fileError(CFileException* e, const std::string& name)
+// The name as sha1sum writes it: with a backslash, a line feed or a
+// carriage return escaped, and whether the line needs its leading backslash.
+std::string escapedName(const std::string& name, bool& escaped)
 {
-    std::string reason = e->m_lOsError > 0 ? std::strerror((int)e->m_lOsError) : "";
-    if (reason.empty()) {
-        char text[256];
-        e->GetErrorMessage(text, sizeof text);
-        reason = text;
+    std::string text;
+    escaped = false;
+    for (char c : name) {
+        const char* escape = c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : nullptr;
+        escaped = escaped || escape;
+        text += escape ? std::string(escape) : std::string(1, c);
     }
-    e->Delete();
-    return name + ": " + reason;
+    return text;
 }
 
-int digest(const std::vector<std::string>& args)
+int digest(const Args& args)
 {
-    EDigestAlgorithm algorithm = eSHA1;
-    std::vector<std::string> files;
-    bool options = true;
-    for (const std::string& arg : args) {
-        if (options && arg == "--md2")
-            algorithm = eMD2;
-        else if (options && arg == "--md5")
-            algorithm = eMD5;
-        else if (options && arg == "--sha1")
-            algorithm = eSHA1;
-        else if (options && arg == "--")
-            options = false;
-        else if (options && arg.size() > 1 && arg[0] == '-')
-            return fail("unknown option '" + arg + "'; usage: vcore digest [--md2|--md5|--sha1] FILE...");
-        else
-            files.push_back(arg);
-    }
+    bool md2 = false, md5 = false, sha1 = false;
+    OptionSet options;
+    options.flag("--md2", &md2, "MD2");
+    options.flag("--md5", &md5, "MD5 (as md5sum)");
+    options.flag("--sha1", &sha1, "SHA-1 (as sha1sum; the default)");
+    Args files = options.parse(args, 0, (size_t)-1);
+    if (md2 + md5 + sha1 > 1)
+        throw UsageError("give one of --md2, --md5 and --sha1");
+    const EDigestAlgorithm algorithm = md2 ? eMD2 : md5 ? eMD5 : eSHA1;
     if (files.empty())
-        return fail("usage: vcore digest [--md2|--md5|--sha1] FILE...");
+        files.push_back("-");
 
-    const bool terminal = isatty(2);
-    ProgressBar bar;
-    HWND window = CreateMessageWindow(progressProc, &bar);
-    CProgress progress(window, 0);
     int status = 0;
     for (const std::string& name : files) {
-        std::unique_ptr<CDigestMaker> maker = makeDigest(algorithm);
         try {
-            if (name == "-") {
-                digestStream(*maker);
-            } else {
-                CFile file;
-                CFileException* error = new CFileException;
-                if (!file.Open(name.c_str(), CFile::modeRead | CFile::shareDenyNone, error))
-                    throw error;
-                error->Delete();
-                unsigned long length = file.GetLength();
-                bool showBar = terminal && length >= kProgressThreshold;
-                bar = ProgressBar();
-                bar.total = length;
-                bar.blockSize = maker->GetBlockSize();
-                // Large files as a whole; empty ones too (0 would mean "to the end").
-                maker->UpdateFile(file, length, showBar ? &progress : nullptr, 1);
-                bar.clear();
-            }
-        } catch (CFileException* e) {
-            bar.clear();
-            fail(fileError(e, name));
-            status = 1;
-            continue;
+            const std::string hex = digestOf(name, algorithm);
+            bool escaped = false;
+            const std::string shown = escapedName(name, escaped);
+            std::printf("%s%s  %s\n", escaped ? "\\" : "", hex.c_str(), shown.c_str());
+        } catch (const Failure& e) {
+            status = fail(e.what());
         }
-        unsigned char out[20];
-        maker->GetCurrentDigest(out);
-        std::string hex(OctetsToHexChars(out, DigestLength(algorithm)));
-        for (char& c : hex)
-            c = (char)std::tolower((unsigned char)c);
-        std::printf("%s  %s\n", hex.c_str(), name.c_str());
     }
-    DestroyWindow(window);
     return status;
 }
 
-const Command digestCommand("digest", "digest [--md2|--md5|--sha1] FILE...  digests, one line per file as sha1sum prints",
-                            digest);
+const Command digestCommand("digest", "[--md2|--md5|--sha1] [FILE...]", "digests, one line per file as sha1sum prints",
+                            kHelp, digest);
 }  // namespace

@@ -1,25 +1,46 @@
 // vcore dump [--ldap] FILE: the diagnostic listing of every DER value in a
-// file (PEM armour is taken off first); with --ldap, whether the file holds
-// one valid LDAP message and which operation it carries.
+// file, or of every block of a PEM file in turn; with --ldap, whether each
+// value is one valid LDAP message and which operation it carries.
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "common/command.h"
-#include "common/input_file.h"
+#include "common/tool.h"
 #include "vaultcore/vaultcore.h"
+#include "vcore/der_fault.h"
 
 namespace {
-// Dumps every top-level value into listing; false with a reason on bad DER.
-bool dumpAll(std::vector<unsigned char>& der, CMemFile& listing, std::string& error)
+const char kHelp[] =
+    "Lists every DER value of FILE (\"-\" reads standard input). A PEM file may\n"
+    "hold several blocks; each is listed in turn. Encrypted PEM is refused.\n"
+    "Input that is not valid DER is reported with the offset of the fault.";
+
+// Holds an encoding over the caller's bytes for as long as it lives.
+class Encoding {
+public:
+    explicit Encoding(std::vector<unsigned char>& der)
+        : m_encoding(new CDEREncoding(TRUE, der.data(), der.size(), FALSE, FALSE))
+    {
+        m_encoding->AddRef();
+    }
+    ~Encoding() { m_encoding->Release(); }
+    CDEREncoding& operator*() { return *m_encoding; }
+    size_t position() { return (size_t)m_encoding->Seek(0, CFile::current); }
+
+private:
+    CDEREncoding* m_encoding;
+};
+
+// Lists every top-level value; throws Failure on bad DER after printing
+// the values before it.
+void dumpValues(std::vector<unsigned char>& der, const std::string& where)
 {
-    CDEREncoding* encoding = new CDEREncoding(TRUE, der.data(), der.size(), FALSE, FALSE);
-    encoding->AddRef();
-    bool ok = true;
+    Encoding encoding(der);
+    CMemFile listing;
+    std::string failure;
     try {
-        unsigned long end = (unsigned long)der.size();
-        for (int index = 0; (unsigned long)encoding->Seek(0, CFile::current) < end; ++index) {
+        for (int index = 0; encoding.position() < der.size(); ++index) {
             std::unique_ptr<CASN1Type> value(___buildFromEncoding(*encoding));
             if (index > 0)
                 ___WriteFormatted(&listing, "\r\n");
@@ -27,54 +48,55 @@ bool dumpAll(std::vector<unsigned char>& der, CMemFile& listing, std::string& er
         }
     } catch (CDERDecodingException* e) {
         e->Delete();
-        char where[64] = "";
-        if (___lastDERDecodingOffset() >= 0)
-            std::snprintf(where, sizeof where, " (at offset %ld)", ___lastDERDecodingOffset());
-        error = std::string("not valid DER: ") + ___lastDERDecodingMessage() + where;
-        ok = false;
+        failure = where + ": " +
+                  DescribeDecodingFailure(der.data(), der.size(), encoding.position(), ___lastDERDecodingMessage());
     }
-    encoding->Release();
-    return ok;
+    // The listing's lines end in CR LF; a shell wants LF.
+    const unsigned char* text = listing.GetBufferPointer();
+    const unsigned long length = listing.GetLength();
+    for (unsigned long i = 0; i < length; ++i)
+        if (!(text[i] == '\r' && i + 1 < length && text[i + 1] == '\n'))
+            std::putchar(text[i]);
+    if (!failure.empty())
+        throw Failure(failure);
 }
 
-int describeLdap(const std::string& path, std::vector<unsigned char>& der)
+void describeLdap(std::vector<unsigned char>& der, const std::string& where)
 {
-    CDEREncoding* encoding = new CDEREncoding(TRUE, der.data(), der.size(), FALSE, FALSE);
-    encoding->AddRef();
+    Encoding encoding(der);
     BOOL valid = FALSE;
     CString description = DescribeLdapMessage(*encoding, &valid);
-    encoding->Release();
-    if (!valid)
-        return fail(path + ": " + (const char*)description);
+    if (!valid) {
+        DerFault fault;
+        std::string detail;
+        if (FindDerFault(der.data(), der.size(), fault))
+            detail = " (not valid DER at offset " + std::to_string(fault.offset) + ": " + fault.what + ")";
+        throw Failure(where + ": " + (const char*)description + detail);
+    }
     std::printf("%s\n", (const char*)description);
+}
+
+int dump(const Args& args)
+{
+    bool ldap = false;
+    OptionSet options;
+    options.flag("--ldap", &ldap, "check that each value is one valid LDAP message and name its operation");
+    const std::string path = options.parse(args, 1, 1)[0];
+
+    std::vector<std::vector<unsigned char>> values = DerValues(InputFile(path).readAll(), path);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const std::string where = values.size() > 1 ? path + ", PEM block " + std::to_string(i + 1) : path;
+        if (values[i].empty())
+            throw Failure(where + ": empty input");
+        if (i > 0 && !ldap)
+            std::putchar('\n');
+        if (ldap)
+            describeLdap(values[i], where);
+        else
+            dumpValues(values[i], where);
+    }
     return 0;
 }
 
-int dump(const std::vector<std::string>& args)
-{
-    bool ldap = !args.empty() && args[0] == "--ldap";
-    if (args.size() != (ldap ? 2u : 1u))
-        return fail("usage: vcore dump [--ldap] FILE");
-    const std::string& path = args.back();
-    std::vector<unsigned char> der;
-    std::string error;
-    if (!readWholeFile(path, der, error) || !unwrapPem(der, error))
-        return fail(error);
-    if (der.empty())
-        return fail(path + ": empty file");
-    if (ldap)
-        return describeLdap(path, der);
-    CMemFile listing;
-    bool ok = dumpAll(der, listing, error);
-    // The listing's lines end in CR LF; a shell wants LF.
-    const unsigned char* text = listing.GetBufferPointer();
-    for (unsigned long i = 0; i < listing.GetLength(); ++i)
-        if (!(text[i] == '\r' && i + 1 < listing.GetLength() && text[i + 1] == '\n'))
-            std::putchar(text[i]);
-    std::fflush(stdout);
-    return ok ? 0 : fail(path + ": " + error);
-}
-
-const Command dumpCommand("dump", "dump [--ldap] FILE diagnostic listing of a DER or PEM file; --ldap: check one LDAP message",
-                          dump);
+const Command dumpCommand("dump", "[--ldap] FILE", "diagnostic listing of a DER or PEM file", kHelp, dump);
 }  // namespace
