@@ -270,24 +270,21 @@ TEST(ComponentTable, ResolvesAlternatives)
 
 }  // namespace
 
-// [APPLICATION 1] SEQUENCE { flag BOOLEAN }, and a SEQUENCE holding one
-// (outside the unnamed namespace: not every member the macros define is used).
+// An empty [APPLICATION 1] SEQUENCE, and a SEQUENCE holding one (outside
+// the unnamed namespace: not every member the macros define is used).
 namespace schema_test {
 class TestApplication : public CASN1_TAGGED {
     ASN1_SCHEMA_CLASS(TestApplication, CASN1_TAGGED)
 };
 IMPLEMENT_ASN1_SCHEMA_CLASS(TestApplication, CASN1_TAGGED, 0x41)
-const ASN1_COMPONENT_INFO TestApplication::m_compInfoList[] = {
-    ASN1_COMPONENT_INFO(0, "flag", nullptr, 0x01, 0, TM_NONE, nullptr, 0, 0, 0),
-    ASN1_END_OF_TABLE,
-};
+const ASN1_COMPONENT_INFO TestApplication::m_compInfoList[] = {ASN1_END_OF_TABLE};
 class TestHolder : public CASN1_SEQUENCE {
     ASN1_SCHEMA_CLASS(TestHolder, CASN1_SEQUENCE)
     ASN1_MEMBER(TestApplication, app)
 };
 IMPLEMENT_ASN1_SCHEMA_CLASS(TestHolder, CASN1_SEQUENCE, 0x10)
 const ASN1_COMPONENT_INFO TestHolder::m_compInfoList[] = {
-    ASN1_COMPONENT_INFO(0, "app", nullptr, 0x41, 0, TM_NONE, TestApplication::isValid, 0, 0, 0),
+    ASN1_COMPONENT_INFO(0, "app", nullptr, 0x41, 0, TM_NONE, nullptr, 0, 0, 0),
     ASN1_END_OF_TABLE,
 };
 }  // namespace schema_test
