@@ -5,7 +5,10 @@
 
 #include "platform/afx.h"
 
-inline std::vector<unsigned char> storedBytes(CObject& object)
+// Any object with Serialize(CArchive&): CObject classes and the directory
+// client's records alike.
+template <class T>
+std::vector<unsigned char> storedBytes(T& object)
 {
     CMemFile file;
     {
@@ -20,7 +23,8 @@ inline std::vector<unsigned char> storedBytes(CObject& object)
 }
 
 // 0 when the bytes load without an archive exception.
-inline int archiveLoadCause(CObject& object, const std::vector<unsigned char>& bytes)
+template <class T>
+int archiveLoadCause(T& object, const std::vector<unsigned char>& bytes)
 {
     CMemFile file;
     file.Write(bytes.data(), (UINT)bytes.size());

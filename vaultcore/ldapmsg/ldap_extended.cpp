@@ -1,5 +1,6 @@
-// Extended operation tables. ASN.1 after RFC 2251 section 4.12 (request) and
-// RFC 4511 section 4.12 (the [10]/[11] response members).
+// Extended operation tables. ASN.1 after RFC 4511 section 4.12 (the request
+// value is OPTIONAL there; RFC 2251 had it mandatory) with both pairs of
+// response members.
 #include "vaultcore/ldapmsg/ldap_extended.h"
 
 IMPLEMENT_ASN1_SCHEMA_CLASS(CASN1_ExtendedRequest, CASN1_TAGGED, 0x57)
@@ -7,11 +8,11 @@ IMPLEMENT_ASN1_SCHEMA_CLASS(CASN1_ExtendedResponse, CASN1_TAGGED, 0x58)
 
 // ExtendedRequest ::= [APPLICATION 23] SEQUENCE {
 //         requestName     [0] LDAPOID,
-//         requestValue    [1] OCTET STRING }
+//         requestValue    [1] OCTET STRING OPTIONAL }
 const ASN1_COMPONENT_INFO CASN1_ExtendedRequest::m_compInfoList[] = {
     //                 end  name            resolver  tag   class tagging      validator  opt rep any
     ASN1_COMPONENT_INFO(0, "requestName",   nullptr,  0x80, 2,    TM_IMPLICIT, nullptr,   0,  0,  0),
-    ASN1_COMPONENT_INFO(0, "requestValue",  nullptr,  0x81, 2,    TM_IMPLICIT, nullptr,   0,  0,  0),
+    ASN1_COMPONENT_INFO(0, "requestValue",  nullptr,  0x81, 2,    TM_IMPLICIT, nullptr,   1,  0,  0),
     ASN1_END_OF_TABLE,
 };
 

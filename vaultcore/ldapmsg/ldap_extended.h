@@ -2,11 +2,13 @@
 // The extended operation.
 #include "vaultcore/ldapmsg/ldap_result.h"
 
-// ExtendedRequest ::= [APPLICATION 23] SEQUENCE { requestName [0], requestValue [1] }
+// ExtendedRequest ::= [APPLICATION 23] SEQUENCE { requestName [0], requestValue [1] OPTIONAL }
+// Operations such as Who-am-I carry no value at all, and servers refuse one
+// that is present but empty.
 class VAULTCORE_API CASN1_ExtendedRequest : public CASN1_TAGGED {
     ASN1_SCHEMA_CLASS(CASN1_ExtendedRequest, CASN1_TAGGED)
     ASN1_MEMBER(CASN1_TAGGED, requestName)
-    ASN1_MEMBER(CASN1_TAGGED, requestValue)
+    ASN1_OPTIONAL_MEMBER(CASN1_TAGGED, requestValue)
 };
 
 // ExtendedResponse ::= [APPLICATION 24] SEQUENCE { LDAPResult members,

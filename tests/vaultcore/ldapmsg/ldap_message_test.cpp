@@ -89,7 +89,8 @@ const MessageCase kMessageCases[] = {
     {"extended response with [11] before [10]",
      "30 1A 02 01 01 78 15 0A 01 00 04 00 04 00 8B 05 68 65 6C 6C 6F 8A 05 31 2E 32 2E 33", false, nullptr},
     {"extended request", "30 0E 02 01 01 77 09 80 03 31 2E 32 81 02 68 69", true, "extendedReq"},
-    {"extended request without a value", "30 0A 02 01 01 77 05 80 03 31 2E 32", false, nullptr},
+    {"extended request without a value", "30 0A 02 01 01 77 05 80 03 31 2E 32", true, "extendedReq"},
+    {"extended request without a name", "30 09 02 01 01 77 04 81 02 68 69", false, nullptr},
 };
 
 // A filter is placed into a search request to be validated with it.
