@@ -24,3 +24,8 @@
 #include "dirlink/dirclient/response_parsers.h"
 #include "dirlink/dirclient/filter_parser.h"
 #include "dirlink/dirclient/ldif.h"
+#include "dirlink/dirclient/ldap_dir_settings.h"
+#include "dirlink/dirclient/ldap_config_dialog.h"
+#include "dirlink/dirclient/compound_file.h"
+#include "dirlink/dirclient/storage.h"
+#include "dirlink/dirclient/ole_stream.h"
