@@ -36,6 +36,28 @@ void hugeDigitFromLimbs(CHugeDigit& out, const uint64_t* in, int n)
     out.DoCompact();
 }
 
+void limbsFromBigEndian(uint64_t* out, int n, const unsigned char* bytes, unsigned long size)
+{
+    for (int i = 0; i < n; ++i) {
+        uint64_t w = 0;
+        const unsigned long low = 8 * (unsigned long)i;
+        if (low + 8 <= size) {
+            std::memcpy(&w, bytes + size - low - 8, 8);
+            w = __builtin_bswap64(w);
+        } else {
+            for (unsigned long b = low; b < size && b < low + 8; ++b)
+                w |= (uint64_t)bytes[size - 1 - b] << (8 * (b - low));
+        }
+        out[i] = w;
+    }
+}
+
+void bigEndianFromLimbs(unsigned char* out, unsigned long size, const uint64_t* in, int n)
+{
+    for (unsigned long b = 0; b < size; ++b)
+        out[size - 1 - b] = b / 8 < (unsigned long)n ? (unsigned char)(in[b / 8] >> (8 * (b % 8))) : 0;
+}
+
 int limbsBitLength(const uint64_t* a, int n)
 {
     while (n > 0 && a[n - 1] == 0)
@@ -517,29 +539,29 @@ int fixedWindowBits(int bits, int n)
 
 MontgomeryModulus::MontgomeryModulus(const uint64_t* m, int limbs, MontgomerySecrecy secrecy) : m_n(limbs)
 {
-    const int n = m_n;
-    std::memcpy(m_m, m, (size_t)n * sizeof(uint64_t));
+    std::memcpy(m_m, m, (size_t)m_n * sizeof(uint64_t));
     // Newton's iteration for m^-1 mod 2^64 (each step doubles the correct bits).
     uint64_t inverse = 1;
     for (int i = 0; i < 6; ++i)
         inverse *= 2 - m_m[0] * inverse;
     m_n0 = (uint64_t)0 - inverse;
-    pickRoutines(n, secrecy != kPublic, m_routines);
-
+    pickRoutines(m_n, secrecy != kPublic, m_routines);
+    std::memset(m_rrr, 0, sizeof m_rrr);
     if (secrecy != kSecretModulus) {
-        CHugeDigit modulus, power((unsigned short)(4 * n + 1), 0);
-        hugeDigitFromLimbs(modulus, m_m, n);
-        power.Assign2Exp((unsigned short)(64 * n));
-        limbsFromHugeDigit(m_one, n, Modulo(power, modulus));
-        power.Assign2Exp((unsigned short)(128 * n));
-        limbsFromHugeDigit(m_rr, n, Modulo(power, modulus));
+        constantsByReduction();
         return;
     }
-    // R mod m and R^2 mod m without a division: doubling from the top bit
-    // of m, with a masked subtraction each time, reaches R mod m and then
-    // 2^s * R mod m, the Montgomery form of 2^s, where R = 2^(s * 2^j) with
-    // s odd; j squarings of it give the Montgomery form of R, which is R^2
-    // mod m.
+    constantsBySquaring();
+    multiply(m_rrr, m_rr, m_rr);
+}
+
+void MontgomeryModulus::constantsBySquaring()
+{
+    // Doubling from the top bit of m, with a masked subtraction each time,
+    // reaches R mod m and then 2^s * R mod m, the Montgomery form of 2^s,
+    // where R = 2^(s * 2^j) with s odd; j squarings of it give the
+    // Montgomery form of R, which is R^2 mod m.
+    const int n = m_n;
     const int bits = limbsBitLength(m_m, n);
     int s = n, j = 6;
     while (s % 2 == 0) {
@@ -568,11 +590,80 @@ MontgomeryModulus::MontgomeryModulus(const uint64_t* m, int limbs, MontgomerySec
     std::memcpy(m_rr, v, (size_t)n * sizeof(uint64_t));
 }
 
+namespace {
+// v = v * 2^k mod m for v < m, 0 < k <= 64, and m of n limbs with its top
+// bit set: one quotient word estimated from the top words, which is never
+// below the true one and at most two above it, then corrected by adding m
+// back.
+void shiftReduce(uint64_t* v, const uint64_t* m, int n, int k)
+{
+    const uint64_t top = k == 64 ? v[n - 1] : v[n - 1] >> (64 - k);
+    for (int i = n - 1; i > 0; --i)
+        v[i] = k == 64 ? v[i - 1] : v[i] << k | v[i - 1] >> (64 - k);
+    v[0] = k == 64 ? 0 : v[0] << k;
+    const uint64_t q = top >= m[n - 1] ? ~(uint64_t)0 : (uint64_t)((((u128)top << 64) | v[n - 1]) / m[n - 1]);
+    uint64_t carry = 0, borrow = 0;
+    for (int i = 0; i < n; ++i) {
+        const u128 p = (u128)q * m[i] + carry;
+        carry = (uint64_t)(p >> 64);
+        const u128 d = (u128)v[i] - (uint64_t)p - borrow;
+        v[i] = (uint64_t)d;
+        borrow = (uint64_t)(d >> 64) & 1;
+    }
+    // The word above v: zero once the remainder is back in range.
+    uint64_t above = top - carry - borrow;
+    while (above != 0) {
+        carry = 0;
+        for (int i = 0; i < n; ++i) {
+            const u128 sum = (u128)v[i] + m[i] + carry;
+            v[i] = (uint64_t)sum;
+            carry = (uint64_t)(sum >> 64);
+        }
+        above += carry;
+    }
+}
+}  // namespace
+
+void MontgomeryModulus::constantsByReduction()
+{
+    // With m' = m * 2^t normalised (top bit set), x mod m = (x * 2^t mod
+    // m') / 2^t; x * 2^t mod m' is reached from 2^(64 * top limbs) mod m' =
+    // 2^(64 * top limbs) - m' one limb (or the t bits) at a time.
+    const int n = m_n;
+    int used = n;
+    while (used > 1 && m_m[used - 1] == 0)
+        --used;
+    const int t = __builtin_clzll(m_m[used - 1]);
+    uint64_t normal[kMontgomeryMaxLimbs], v[kMontgomeryMaxLimbs];
+    for (int i = used - 1; i >= 0; --i)
+        normal[i] = t == 0 ? m_m[i] : m_m[i] << t | (i ? m_m[i - 1] >> (64 - t) : 0);
+    uint64_t borrow = 0;
+    for (int i = 0; i < used; ++i) {
+        const u128 d = (u128)0 - normal[i] - borrow;
+        v[i] = (uint64_t)d;
+        borrow = (uint64_t)(d >> 64) & 1;
+    }
+    if (t)
+        shiftReduce(v, normal, used, t);
+    auto unnormalise = [&](uint64_t* out) {
+        std::memset(out, 0, (size_t)n * sizeof(uint64_t));
+        for (int i = 0; i < used; ++i)
+            out[i] = t == 0 ? v[i] : v[i] >> t | (i + 1 < used ? v[i + 1] << (64 - t) : 0);
+    };
+    for (int i = used; i < n; ++i)
+        shiftReduce(v, normal, used, 64);
+    unnormalise(m_one);
+    for (int i = 0; i < n; ++i)
+        shiftReduce(v, normal, used, 64);
+    unnormalise(m_rr);
+}
+
 MontgomeryModulus::~MontgomeryModulus()
 {
     vcSecureZero(m_m, sizeof m_m);
     vcSecureZero(m_one, sizeof m_one);
     vcSecureZero(m_rr, sizeof m_rr);
+    vcSecureZero(m_rrr, sizeof m_rrr);
     vcSecureZero(&m_n0, sizeof m_n0);
 }
 
@@ -594,10 +685,9 @@ void MontgomeryModulus::toMontgomery(uint64_t* r, const uint64_t* a) const
 void MontgomeryModulus::toMontgomeryWide(uint64_t* r, const uint64_t* x) const
 {
     // x = high * R + low: low * R^2 / R + high * R^3 / R = x * R.
-    uint64_t rrr[kMontgomeryMaxLimbs], high[kMontgomeryMaxLimbs];
+    uint64_t high[kMontgomeryMaxLimbs];
     SecureZeroOnExit wipeHigh(high, sizeof high);
-    multiply(rrr, m_rr, m_rr);
-    multiply(high, x + m_n, rrr);
+    multiply(high, x + m_n, m_rrr);
     multiply(r, x, m_rr);
     add(r, r, high);
 }
@@ -652,7 +742,8 @@ void MontgomeryModulus::power(uint64_t* r, const uint64_t* base, const uint64_t*
     uint64_t table[32][kMontgomeryMaxLimbs];
     uint64_t acc[kMontgomeryMaxLimbs];
     std::memcpy(table[0], base, (size_t)n * sizeof(uint64_t));
-    square(acc, table[0]);
+    if (w > 1)
+        square(acc, table[0]);
     for (int i = 1; i < (1 << (w - 1)); ++i)
         multiply(table[i], table[i - 1], acc);
 

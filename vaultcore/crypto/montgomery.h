@@ -9,9 +9,10 @@
 //   values are derived from the private exponent). Every product takes a
 //   time and memory accesses that depend only on the sizes: the final
 //   subtraction is always computed and its result chosen without a branch.
-// - kSecretModulus: the modulus as well (the primes): also the constants R
-//   mod m and R^2 mod m are found without a division, whose steps would
-//   depend on m.
+// - kSecretModulus: the modulus as well (the primes): the constants R mod m
+//   and R^2 mod m are found by doublings and squarings in constant time,
+//   where for the other kinds a word-by-word reduction, whose steps depend
+//   on m, is faster.
 // Powers with a secret exponent use a fixed window whose table is read
 // whole for every entry taken; powers with a public exponent use a sliding
 // window.
@@ -42,7 +43,8 @@ public:
     void square(uint64_t* r, const uint64_t* a) const;
     // r = a * R mod m (the Montgomery form of a mod m), for a < R.
     void toMontgomery(uint64_t* r, const uint64_t* a) const;
-    // The Montgomery form of x mod m for a number x of 2 * limbs() limbs.
+    // The Montgomery form of x mod m for a number x of 2 * limbs() limbs;
+    // only on a kSecretModulus modulus (which keeps R^3 mod m for it).
     void toMontgomeryWide(uint64_t* r, const uint64_t* x) const;
     // r = a / R mod m: back from the Montgomery form, for a < R.
     void fromMontgomery(uint64_t* r, const uint64_t* a) const;
@@ -87,11 +89,15 @@ private:
     static void fixedWindowPower(const MontgomeryModulus* const* mod, uint64_t* const* r, const uint64_t* const* base,
                                  const uint64_t* const* e, int eLimbs, int bits);
 
+    void constantsBySquaring();
+    void constantsByReduction();
+
     int m_n;
     uint64_t m_n0;                        // -m^-1 mod 2^64
     uint64_t m_m[kMontgomeryMaxLimbs];    // m
     uint64_t m_one[kMontgomeryMaxLimbs];  // R mod m, the Montgomery form of 1
     uint64_t m_rr[kMontgomeryMaxLimbs];   // R^2 mod m
+    uint64_t m_rrr[kMontgomeryMaxLimbs];  // R^3 mod m (kSecretModulus only)
     Routines m_routines;
 };
 
@@ -99,6 +105,11 @@ private:
 void limbsFromHugeDigit(uint64_t* out, int n, const CHugeDigit& a);
 // The value of n limbs, compact.
 void hugeDigitFromLimbs(CHugeDigit& out, const uint64_t* in, int n);
+// n limbs from a big-endian number of `size` bytes (zeros above it; bytes
+// above the n limbs are ignored).
+void limbsFromBigEndian(uint64_t* out, int n, const unsigned char* bytes, unsigned long size);
+// The low `size` bytes of n limbs, big-endian (zeros above the limbs).
+void bigEndianFromLimbs(unsigned char* out, unsigned long size, const uint64_t* in, int n);
 // Bit length of n limbs; 0 for zero.
 int limbsBitLength(const uint64_t* a, int n);
 

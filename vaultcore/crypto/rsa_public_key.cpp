@@ -6,6 +6,7 @@
 #include "vaultcore/crypto/huge_digit.h"
 #include "vaultcore/crypto/keys.h"
 #include "vaultcore/crypto/randoms_generator.h"
+#include "vaultcore/crypto/rsa_public_operation.h"
 
 IMPLEMENT_SERIAL(CRSAPublicKey, CObject, 1)
 
@@ -29,7 +30,8 @@ CRSAPublicKey::CRSAPublicKey() : m_wBits(0)
     std::memset(m_exponent, 0, sizeof m_exponent);
 }
 
-CRSAPublicKey::CRSAPublicKey(const CRSAPublicKey& other) : CObject(), m_wBits(other.m_wBits)
+CRSAPublicKey::CRSAPublicKey(const CRSAPublicKey& other)
+    : CObject(), m_wBits(other.m_wBits), m_publicOperation(std::atomic_load(&other.m_publicOperation))
 {
     std::memcpy(m_modulus, other.m_modulus, sizeof m_modulus);
     std::memcpy(m_exponent, other.m_exponent, sizeof m_exponent);
@@ -40,6 +42,7 @@ CRSAPublicKey& CRSAPublicKey::operator=(const CRSAPublicKey& other)
     m_wBits = other.m_wBits;
     std::memmove(m_modulus, other.m_modulus, sizeof m_modulus);
     std::memmove(m_exponent, other.m_exponent, sizeof m_exponent);
+    std::atomic_store(&m_publicOperation, std::atomic_load(&other.m_publicOperation));
     return *this;
 }
 
@@ -127,14 +130,20 @@ void CRSAPublicKey::writeResult(const CHugeDigit& y, CByteArray& out) const
         y.Encode(out.GetData(), (unsigned short)k);
 }
 
-void CRSAPublicKey::ProcessData(const CByteArray& in, CByteArray& out) const
+void CRSAPublicKey::publicOperation(const unsigned char* in, unsigned long size, unsigned char* out) const
 {
     static const char failure[] = "CRSAPublicKey::ProcessData - modulus is less than data";
-    CHugeDigit x, n, e;
-    readOperand(in, x, failure);
-    n.Decode(m_modulus, kFieldSize);
-    e.Decode(m_exponent, kFieldSize);
-    writeResult(ModPower(x, e, n), out);
+    RsaPublicOperation::run(*this, m_publicOperation, in, size, out, failure);
+}
+
+void CRSAPublicKey::ProcessData(const CByteArray& in, CByteArray& out) const
+{
+    unsigned char y[kFieldSize];
+    publicOperation(in.GetData(), (unsigned long)in.GetSize(), y);
+    const unsigned long k = RsaOutputSize();
+    out.SetSize((int)k);
+    if (k)
+        std::memcpy(out.GetData(), y, k);
 }
 
 void CRSAPublicKey::EncodeData(const unsigned char* p, unsigned long n, CByteArray& out, unsigned char) const
@@ -153,14 +162,13 @@ void CRSAPublicKey::EncodeData(const unsigned char* p, unsigned long n, CByteArr
         std::memcpy(block + k - n, p, n);
 }
 
-BOOL CRSAPublicKey::DecodeData(const CByteArray& in, unsigned short inBits, CByteArray& out,
-                               unsigned char blockType) const
+BOOL CRSAPublicKey::findBlockData(const unsigned char* block, unsigned long size, unsigned short inBits,
+                                  unsigned char blockType, long& offset, long& length) const
 {
     const long k = (long)RsaOutputSize();
     const long s = k - ((long)inBits + 7) / 8;
-    if (s < 0 || (long)in.GetSize() < k || s + 2 > k)
+    if (s < 0 || (long)size < k || s + 2 > k)
         return FALSE;
-    const unsigned char* block = in.GetData();
     if (block[s] != 0 || block[s + 1] != blockType)
         return FALSE;
     const unsigned char pad = blockType ? 0xFF : 0x00;
@@ -169,12 +177,20 @@ BOOL CRSAPublicKey::DecodeData(const CByteArray& in, unsigned short inBits, CByt
         ++i;
     if (block[i] != 0)
         return FALSE;
-    const long dataLength = k - i - 1;
-    if (dataLength + 11 > k)
+    offset = i + 1;
+    length = k - i - 1;
+    return length + 11 <= k;
+}
+
+BOOL CRSAPublicKey::DecodeData(const CByteArray& in, unsigned short inBits, CByteArray& out,
+                               unsigned char blockType) const
+{
+    long offset = 0, length = 0;
+    if (!findBlockData(in.GetData(), (unsigned long)in.GetSize(), inBits, blockType, offset, length))
         return FALSE;
-    out.SetSize((int)dataLength);
-    if (dataLength)
-        std::memcpy(out.GetData(), block + i + 1, (size_t)dataLength);
+    out.SetSize((int)length);
+    if (length)
+        std::memcpy(out.GetData(), in.GetData() + offset, (size_t)length);
     return TRUE;
 }
 
@@ -196,35 +212,32 @@ const char* algorithmName(EDigestAlgorithm alg)
 void CRSAPublicKey::UnlockDigest(EDigestAlgorithm alg, const CByteArray& locked, unsigned char* digest,
                                  unsigned short lockedBits) const
 {
+    UnlockDigest(alg, locked.GetData(), (unsigned long)locked.GetSize(), digest, lockedBits);
+}
+
+void CRSAPublicKey::UnlockDigest(EDigestAlgorithm alg, const unsigned char* locked, unsigned long size,
+                                 unsigned char* digest, unsigned short lockedBits) const
+{
     int prefixLength = 0;
     const unsigned char* prefix = DigestInfoPrefix(alg, &prefixLength);
     if (!prefix)
         AfxThrowNotSupportedException();
     const int digestLength = DigestLength(alg);
 
-    // The public operations by name: on a private key object the virtual
-    // ones would be the private key's.
-    CByteArray block, data;
-    CRSAPublicKey::ProcessData(locked, block);
-    if (!CRSAPublicKey::DecodeData(block, lockedBits, data, 1))
+    // The public operation and block format by name: on a private key
+    // object the virtual ones would be the private key's.
+    unsigned char block[kFieldSize];
+    publicOperation(locked, size, block);
+    long offset = 0, length = 0;
+    if (!findBlockData(block, RsaOutputSize(), lockedBits, 1, offset, length))
         AfxThrowUnlockException("CRSAPublicKey::UnlockDigest - locked digest is corrupted (cannot decode RSA envelope)");
-    if (data.GetSize() != prefixLength + digestLength)
+    if (length != prefixLength + digestLength)
         AfxThrowUnlockException(
             "CRSAPublicKey::UnlockDigest - invalid size of unlocked data.\nsize = %d, expected = %d (%s) + %d\n",
-            data.GetSize(), digestLength, algorithmName(alg), prefixLength);
-    if (std::memcmp(data.GetData(), prefix, (size_t)prefixLength) != 0)
+            (int)length, digestLength, algorithmName(alg), prefixLength);
+    if (std::memcmp(block + offset, prefix, (size_t)prefixLength) != 0)
         AfxThrowUnlockException("CRSAPublicKey::UnlockDigest - invalid %s padding.\n", algorithmName(alg));
-    std::memcpy(digest, data.GetData() + prefixLength, (size_t)digestLength);
-}
-
-void CRSAPublicKey::UnlockDigest(EDigestAlgorithm alg, const unsigned char* locked, unsigned long size,
-                                 unsigned char* digest, unsigned short lockedBits) const
-{
-    CByteArray bytes;
-    bytes.SetSize((int)size);
-    if (size)
-        std::memcpy(bytes.GetData(), locked, size);
-    UnlockDigest(alg, bytes, digest, lockedBits);
+    std::memcpy(digest, block + offset + prefixLength, (size_t)digestLength);
 }
 
 void CRSAPublicKey::LockKey(const CKey& key, CByteArray& out) const

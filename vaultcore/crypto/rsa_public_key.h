@@ -10,12 +10,15 @@
 //
 // Every failure of a lock or unlock operation throws CUnlockException; an
 // unknown digest algorithm code throws CNotSupportedException.
+#include <memory>
+
 #include "platform/afx.h"
 #include "vaultcore/crypto/digest_maker.h"
 #include "vaultcore/vaultcore_export.h"
 
 class CHugeDigit;
 class CKey;
+class RsaPublicOperation;
 
 class VAULTCORE_API CRSAPublicKey : public CObject {
     DECLARE_SERIAL(CRSAPublicKey)
@@ -75,10 +78,22 @@ protected:
     void readOperand(const CByteArray& in, CHugeDigit& x, const char* message) const;
     // y as exactly k bytes.
     void writeResult(const CHugeDigit& y, CByteArray& out) const;
+    // out = in^e mod n as k bytes, for in of `size` bytes; throws as
+    // ProcessData does.
+    void publicOperation(const unsigned char* in, unsigned long size, unsigned char* out) const;
+    // Where the data of a block of k bytes begins and how long it is; FALSE
+    // when the block is not well formed (see DecodeData).
+    BOOL findBlockData(const unsigned char* block, unsigned long size, unsigned short inBits,
+                       unsigned char blockType, long& offset, long& length) const;
 
     WORD m_wBits;
     unsigned char m_modulus[kFieldSize];
     unsigned char m_exponent[kFieldSize];
+
+private:
+    // The public operation prepared from the fields on first use; shared
+    // with copies of the key and made anew when the fields change.
+    mutable std::shared_ptr<const RsaPublicOperation> m_publicOperation;
 };
 
 // Places a big-endian number right-aligned in a field of `size` bytes;
