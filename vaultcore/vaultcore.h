@@ -47,6 +47,9 @@
 #include "vaultcore/pki/signed_record.h"
 #include "vaultcore/pki/certificate.h"
 #include "vaultcore/pki/certificate_asn1.h"
+#include "vaultcore/pki/crl.h"
+#include "vaultcore/pki/crl_asn1.h"
+#include "vaultcore/pki/cipher_parameters_asn1.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"
