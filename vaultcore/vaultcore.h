@@ -60,6 +60,8 @@
 #include "vaultcore/pki/enveloped_data.h"
 #include "vaultcore/pki/digested_data.h"
 #include "vaultcore/pki/encrypted_data.h"
+#include "vaultcore/pki/signed_data.h"
+#include "vaultcore/pki/signed_and_enveloped_data.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"

@@ -39,9 +39,10 @@ ContentCipher::ContentCipher(const std::string& name, unsigned short rc2Bits) : 
         m_kind = kTripleDES;
         m_key = std::make_unique<CTripleDESkey>();
     } else {
-        throw UsageError("unknown cipher \"" + name + "\"");
+        m_kind = kRC2;
+        m_rc2Bits = rc2Bits;
+        m_key = std::make_unique<CRC2key>(rc2Bits);
     }
-    (void)rc2Bits;
 }
 
 ContentCipher::ContentCipher(const CASN1_AlgorithmIdentifier& algorithm, const std::string& where)
@@ -53,6 +54,11 @@ ContentCipher::ContentCipher(const CASN1_AlgorithmIdentifier& algorithm, const s
     } else if (identifier == CASN1_DES_EDE3_CBC()) {
         m_kind = kTripleDES;
         m_key = std::make_unique<CTripleDESkey>();
+    } else if (identifier == CASN1_RC2_CBC()) {
+        m_kind = kRC2;
+        readRC2Parameters(algorithm, where);
+        m_key = std::make_unique<CRC2key>(m_rc2Bits);
+        return;
     } else {
         throw Failure(where + ": content encrypted with " + AlgorithmText(identifier) +
                       ", which is not supported (des-cbc, des-ede3-cbc and rc2-cbc are)");
@@ -60,16 +66,29 @@ ContentCipher::ContentCipher(const CASN1_AlgorithmIdentifier& algorithm, const s
     m_iv = ivParameter(algorithm, where);
 }
 
+void ContentCipher::readRC2Parameters(const CASN1_AlgorithmIdentifier& algorithm, const std::string& where)
+{
+    if (!algorithm.is_parameters() || !CASN1_RC2AlgorithmParameter::isValid(&algorithm.get_parameters(), 0))
+        throw Failure(where + ": the rc2-cbc parameters are not an RC2-CBC-Parameter (version and IV)");
+    CASN1_RC2AlgorithmParameter parameters;
+    parameters.moveFrom(algorithm.get_parameters().clone());
+    if (!parameters.GetEffectiveKeyBits(m_rc2Bits))
+        throw Failure(where + ": the rc2-cbc parameter version does not stand for 40, 64 or 128 effective key bits");
+    m_iv = ClearOctets(parameters.GetIV());
+    if (m_iv.size() != kBlockSize)
+        throw Failure(where + ": the rc2-cbc IV has " + std::to_string(m_iv.size()) + " bytes, not 8");
+}
+
 ContentCipher::~ContentCipher() = default;
 
 CASN1_AlgorithmIdentifier* ContentCipher::NewAlgorithmIdentifier() const
 {
-    CASN1_OBJECT_IDENTIFIER* identifier = nullptr;
+    const unsigned long n = (unsigned long)m_iv.size();
     if (m_kind == kDES)
-        identifier = new CASN1_DES_CBC;
-    else
-        identifier = new CASN1_DES_EDE3_CBC;
-    return new CASN1_AlgorithmIdentifier(identifier, new CASN1_OCTET_STRING(m_iv.data(), (unsigned long)m_iv.size()));
+        return new CASN1_AlgorithmIdentifier(new CASN1_DES_CBC, new CASN1_OCTET_STRING(m_iv.data(), n));
+    if (m_kind == kTripleDES)
+        return new CASN1_AlgorithmIdentifier(new CASN1_DES_EDE3_CBC, new CASN1_OCTET_STRING(m_iv.data(), n));
+    return new CASN1_AlgorithmIdentifier(new CASN1_RC2_CBC, new CASN1_RC2AlgorithmParameter(m_rc2Bits, m_iv.data(), n));
 }
 
 void ContentCipher::SetKey(const CKey& unwrapped, const std::string& where)
@@ -90,6 +109,8 @@ std::unique_ptr<CCryptoProcessor> ContentCipher::newProcessor() const
     const int kCBC = 0;
     if (m_kind == kDES)
         return std::make_unique<CDESAlgorithm>(static_cast<const CDESkey&>(*m_key), kCBC, m_iv.data());
+    if (m_kind == kRC2)
+        return std::make_unique<CRC2Algorithm>(static_cast<const CRC2key&>(*m_key), kCBC, m_iv.data());
     return std::make_unique<CTripleDESAlgorithm>(static_cast<const CTripleDESkey&>(*m_key), kCBC, m_iv.data());
 }
 

@@ -33,6 +33,8 @@ public:
 private:
     enum Kind { kDES, kTripleDES, kRC2 };
     std::unique_ptr<CCryptoProcessor> newProcessor() const;
+    // rc2-cbc's RC2-CBC-Parameter: the effective key bits and the IV.
+    void readRC2Parameters(const CASN1_AlgorithmIdentifier& algorithm, const std::string& where);
 
     Kind m_kind;
     unsigned short m_rc2Bits = 0;

@@ -27,7 +27,9 @@ const struct ContentKind {
     BOOL (*isValid)(const CASN1Type*, int);
 } kContentKinds[] = {
     {makeOID<CASN1_data>, "data", [](const CASN1Type* v, int t) -> BOOL { return isOctetString(v, t); }},
+    {makeOID<CASN1_signedData>, "signedData", CASN1_SignedData::isValid},
     {makeOID<CASN1_envelopedData>, "envelopedData", CASN1_EnvelopedData::isValid},
+    {makeOID<CASN1_signedAndEnvelopedData>, "signedAndEnvelopedData", CASN1_SignedAndEnvelopedData::isValid},
     {makeOID<CASN1_digestedData>, "digestedData", CASN1_DigestedData::isValid},
     {makeOID<CASN1_encryptedData>, "encryptedData", CASN1_EncryptedData::isValid},
 };

@@ -1,6 +1,8 @@
 // EnvelopedData after RFC 2315 section 10.1.
 #include "vaultcore/pki/enveloped_data.h"
 
+#include <memory>
+
 #include "vaultcore/pki/pkcs7_structure.h"
 
 IMPLEMENT_ASN1_SCHEMA_MEMBERS(CASN1_EnvelopedData, CASN1_SEQUENCE, 0x10, ___throwDerNotValid("CASN1_EnvelopedData"))
@@ -32,5 +34,6 @@ CASN1_EnvelopedData::CASN1_EnvelopedData(CASN1_EncryptedContentInfo* content) : 
 
 void CASN1_EnvelopedData::AddRecipientInfo(CASN1_RecipientInfo* recipient)
 {
-    get_recipientInfos().AddObject(recipient);
+    std::unique_ptr<CASN1Type> owned(recipient);  // freed when the structure has no such set
+    get_recipientInfos().AddObject(owned.release());
 }

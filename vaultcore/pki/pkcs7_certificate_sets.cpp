@@ -3,6 +3,7 @@
 
 IMPLEMENT_ASN1_SCHEMA_CLASS(CASN1_DigestAlgorithmIdentifiers, CASN1_SET, 0x11)
 IMPLEMENT_ASN1_SCHEMA_CLASS(CASN1_ExtendedCertificatesAndCertificates, CASN1_SET, 0x11)
+IMPLEMENT_ASN1_SCHEMA_CLASS(CASN1_CertificateRevocationLists, CASN1_SET, 0x11)
 
 // DigestAlgorithmIdentifiers ::= SET OF DigestAlgorithmIdentifier
 const ASN1_COMPONENT_INFO CASN1_DigestAlgorithmIdentifiers::m_compInfoList[] = {
@@ -16,6 +17,13 @@ const ASN1_COMPONENT_INFO CASN1_DigestAlgorithmIdentifiers::m_compInfoList[] = {
 const ASN1_COMPONENT_INFO CASN1_ExtendedCertificatesAndCertificates::m_compInfoList[] = {
     //                 end  name              resolver  tag   class tagging  validator                   opt rep any
     ASN1_COMPONENT_INFO(0, ASN1_ELEMENT_NAME, nullptr,  0x10, 0,    TM_NONE, CASN1_Certificate::isValid, 0,  1,  0),
+    ASN1_END_OF_TABLE,
+};
+
+// CertificateRevocationLists ::= SET OF CertificateRevocationList
+const ASN1_COMPONENT_INFO CASN1_CertificateRevocationLists::m_compInfoList[] = {
+    //                 end  name              resolver  tag   class tagging  validator                                 opt rep any
+    ASN1_COMPONENT_INFO(0, ASN1_ELEMENT_NAME, nullptr,  0x10, 0,    TM_NONE, CASN1_CertificateRevocationList::isValid, 0,  1,  0),
     ASN1_END_OF_TABLE,
 };
 

@@ -3,6 +3,7 @@
 // algorithms, the certificates and the revocation lists.
 #include "vaultcore/pki/algorithm_identifier.h"
 #include "vaultcore/pki/certificate_asn1.h"
+#include "vaultcore/pki/crl_asn1.h"
 
 // DigestAlgorithmIdentifiers ::= SET OF DigestAlgorithmIdentifier
 class VAULTCORE_API CASN1_DigestAlgorithmIdentifiers : public CASN1_SET {
@@ -18,4 +19,11 @@ class VAULTCORE_API CASN1_DigestAlgorithmIdentifiers : public CASN1_SET {
 class VAULTCORE_API CASN1_ExtendedCertificatesAndCertificates : public CASN1_SET {
     ASN1_SCHEMA_CLASS(CASN1_ExtendedCertificatesAndCertificates, CASN1_SET)
     ASN1_ELEMENTS(CASN1_Certificate)
+};
+
+// CertificateRevocationLists ::= SET OF CertificateRevocationList
+// Identifier 0x11, the set a [1] IMPLICIT crls member holds.
+class VAULTCORE_API CASN1_CertificateRevocationLists : public CASN1_SET {
+    ASN1_SCHEMA_CLASS(CASN1_CertificateRevocationLists, CASN1_SET)
+    ASN1_ELEMENTS(CASN1_CertificateRevocationList)
 };

@@ -33,32 +33,3 @@ CASN1_TAGGED* ___pkcs7ImplicitSet(CASN1_SET& set, unsigned char identifier);
 // Puts tagged (adopted) at index: in place of the component there, which
 // is deleted, when replace is set; else inserted before it.
 void ___pkcs7PutComponent(CASN1TypeArray& components, int index, BOOL replace, CASN1_TAGGED* tagged);
-
-// The position of the optional [0] certificates and [1] revocation lists
-// that follow `fixed` mandatory components and precede the signer infos
-// (always the last component).
-class CPKCS7OptionalSets {
-public:
-    CPKCS7OptionalSets(CASN1TypeArray& components, int fixed, const char* className)
-        : m_components(components), m_fixed(fixed), m_className(className)
-    {
-    }
-
-    // The Is... tests look only at the tag in the position.
-    BOOL HasCertificates() const;
-    BOOL HasCRLs() const;
-    int CertificatesIndex() const { return m_fixed; }
-    int CRLsIndex() const { return m_fixed + (HasCertificates() ? 1 : 0); }
-    // Replaces the set in its position, or inserts it there (later
-    // components shift by one); the set is copied, or moved when its
-    // clear-after-get flag is set.
-    void SetCertificates(CASN1_SET& set);
-    void SetCRLs(CASN1_SET& set);
-
-private:
-    void put(int index, BOOL present, CASN1_SET& set, unsigned char identifier);
-
-    CASN1TypeArray& m_components;
-    int m_fixed;
-    const char* m_className;
-};
