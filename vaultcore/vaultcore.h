@@ -49,6 +49,7 @@
 #include "vaultcore/pki/certificate_asn1.h"
 #include "vaultcore/pki/crl.h"
 #include "vaultcore/pki/crl_asn1.h"
+#include "vaultcore/pki/certification_chain.h"
 #include "vaultcore/pki/cipher_parameters_asn1.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
