@@ -51,6 +51,8 @@
 #include "vaultcore/pki/crl_asn1.h"
 #include "vaultcore/pki/certification_chain.h"
 #include "vaultcore/pki/cipher_parameters_asn1.h"
+#include "vaultcore/pki/private_key_asn1.h"
+#include "vaultcore/pki/key_container_asn1.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"
