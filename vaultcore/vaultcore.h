@@ -49,6 +49,7 @@
 #include "vaultcore/pki/certificate_asn1.h"
 #include "vaultcore/pki/crl.h"
 #include "vaultcore/pki/crl_asn1.h"
+#include "vaultcore/pki/certification_chain.h"
 #include "vaultcore/pki/cipher_parameters_asn1.h"
 #include "vaultcore/pki/content_info.h"
 #include "vaultcore/pki/pkcs7_attribute.h"
@@ -62,6 +63,8 @@
 #include "vaultcore/pki/encrypted_data.h"
 #include "vaultcore/pki/signed_data.h"
 #include "vaultcore/pki/signed_and_enveloped_data.h"
+#include "vaultcore/pki/private_key_asn1.h"
+#include "vaultcore/pki/key_container_asn1.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"
