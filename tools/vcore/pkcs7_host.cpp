@@ -161,32 +161,15 @@ HostCertificate ReadCertificate(const std::string& path)
 CRSAPrivateKey ReadPrivateKey(const std::string& path)
 {
     const std::vector<std::vector<unsigned char>> values = DerValues(InputFile(path).readAll(), path);
-    std::unique_ptr<CASN1Type> decoded;
+    const std::unique_ptr<CASN1_PrivateKey> asn1 =
+        decodeFile<CASN1_PrivateKey>(values.front(), path, "a PKCS #1 RSA private key of up to 2048 bits");
+    CRSAPrivateKey key;
     try {
-        CScopedEncoding encoding(values.front().data(), (unsigned long)values.front().size());
-        decoded.reset(___buildFromEncoding(*encoding));
+        asn1->SetDataTo(key);
     } catch (CDERDecodingException* e) {
         e->Delete();
-        throw Failure(path + ": not a PKCS #1 RSA private key (" + ___lastDERDecodingMessage() + ")");
+        throw Failure(path + ": " + ___lastDERDecodingMessage());
     }
-    const auto* sequence = dynamic_cast<const CASN1_CONSTRUCTED_TYPE*>(decoded.get());
-    std::vector<const CASN1_INTEGER*> n;
-    for (int i = 1; sequence && sequence->getComponentCount() == 9 && i < 9; ++i)
-        if (const auto* number = dynamic_cast<const CASN1_INTEGER*>(sequence->getComponentAt(i)))
-            n.push_back(number);
-    if (n.size() != 8)
-        throw Failure(path + ": not a PKCS #1 RSA private key");
-    CRSAPrivateKey key;
-    unsigned char modulus[CRSAPublicKey::kFieldSize];
-    const bool fits = ___placeRightAligned(modulus, sizeof modulus, n[0]->contentsData(), n[0]->contentsLength());
-    if (!fits ||
-        !key.SetPublicKey(___countBits(modulus, (int)sizeof modulus), n[0]->contentsData(), n[0]->contentsLength(),
-                          n[1]->contentsData(), n[1]->contentsLength()) ||
-        !key.SetPrivateKey(n[2]->contentsData(), n[2]->contentsLength(), n[3]->contentsData(), n[3]->contentsLength(),
-                           n[4]->contentsData(), n[4]->contentsLength(), n[5]->contentsData(),
-                           n[5]->contentsLength(), n[6]->contentsData(), n[6]->contentsLength(),
-                           n[7]->contentsData(), n[7]->contentsLength()))
-        throw Failure(path + ": keys of more than 2048 bits are not supported");
     return key;
 }
 
