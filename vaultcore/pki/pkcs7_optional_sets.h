@@ -2,7 +2,10 @@
 // The optional [0] certificates and [1] revocation lists of signed data and
 // signed-and-enveloped data, which follow the mandatory components and
 // precede the signer infos. Internal to the library.
+#include <memory>
+
 #include "vaultcore/pki/pkcs7_certificate_sets.h"
+#include "vaultcore/pki/signer_info.h"
 #include "vaultcore/pki/pkcs7_structure.h"
 
 // The position of the optional [0] certificates and [1] revocation lists
@@ -38,3 +41,41 @@ private:
     int m_fixed;
     const char* m_className;
 };
+
+// Defines the members signed data and signed-and-enveloped data share
+// (declared in each class with its own positions): the certificate and
+// list operations over CPKCS7OptionalSets for the `fixed` mandatory
+// components before them, and the appending of signers and digest
+// algorithms (freed when the structure has no such set).
+#define IMPLEMENT_PKCS7_SIGNED_SETS(X, fixed)                                                              \
+    namespace {                                                                                           \
+    CPKCS7OptionalSets optionalSetsOf(const CASN1TypeArray& components)                                   \
+    {                                                                                                     \
+        return CPKCS7OptionalSets(const_cast<CASN1TypeArray&>(components), fixed, #X);                    \
+    }                                                                                                     \
+    }                                                                                                     \
+    BOOL X::IsCertificates() const { return optionalSetsOf(m_components).HasCertificates(); }             \
+    BOOL X::IsCRLs() const { return optionalSetsOf(m_components).HasCRLs(); }                             \
+    CASN1_ExtendedCertificatesAndCertificates* X::GetCertificates(BOOL take)                              \
+    {                                                                                                     \
+        return optionalSetsOf(m_components).GetCertificates(take);                                        \
+    }                                                                                                     \
+    CASN1_CertificateRevocationLists* X::GetCRLs(BOOL take)                                               \
+    {                                                                                                     \
+        return optionalSetsOf(m_components).GetCRLs(take);                                                \
+    }                                                                                                     \
+    void X::SetCertificates(CASN1_SET& certificates)                                                      \
+    {                                                                                                     \
+        optionalSetsOf(m_components).SetCertificates(certificates);                                       \
+    }                                                                                                     \
+    void X::SetCRLs(CASN1_SET& crls) { optionalSetsOf(m_components).SetCRLs(crls); }                      \
+    void X::AddSignerInfo(CASN1_SignerInfo* signer)                                                       \
+    {                                                                                                     \
+        std::unique_ptr<CASN1Type> owned(signer);                                                         \
+        get_signerInfos().AddObject(owned.release());                                                     \
+    }                                                                                                     \
+    void X::AddDigestAlgorithmIdentifier(CASN1_AlgorithmIdentifier* algorithm)                            \
+    {                                                                                                     \
+        std::unique_ptr<CASN1Type> owned(algorithm);                                                      \
+        get_digestAlgorithms().AddObject(owned.release());                                                \
+    }

@@ -1,8 +1,6 @@
 // SignedAndEnvelopedData after RFC 2315 section 11.
 #include "vaultcore/pki/signed_and_enveloped_data.h"
 
-#include <memory>
-
 #include "vaultcore/pki/pkcs7_optional_sets.h"
 
 IMPLEMENT_ASN1_SCHEMA_MEMBERS(CASN1_SignedAndEnvelopedData, CASN1_SEQUENCE, 0x10,
@@ -31,12 +29,6 @@ const ASN1_COMPONENT_INFO CASN1_SignedAndEnvelopedData::m_compInfoList[] = {
 namespace {
 const unsigned long kVersion = 1;
 const int kMandatoryBeforeSets = 4;  // version, recipients, digest algorithms, encrypted content
-
-CPKCS7OptionalSets optionalSets(const CASN1TypeArray& components)
-{
-    return CPKCS7OptionalSets(const_cast<CASN1TypeArray&>(components), kMandatoryBeforeSets,
-                              "CASN1_SignedAndEnvelopedData");
-}
 }  // namespace
 
 BOOL CASN1_SignedAndEnvelopedData::isValid(const CASN1Type* value, int implicitlyTagged)
@@ -55,50 +47,10 @@ CASN1_SignedAndEnvelopedData::CASN1_SignedAndEnvelopedData(CASN1_EncryptedConten
     AddObject(new CASN1_SignerInfos);
 }
 
-BOOL CASN1_SignedAndEnvelopedData::IsCertificates() const
-{
-    return optionalSets(m_components).HasCertificates();
-}
-
-BOOL CASN1_SignedAndEnvelopedData::IsCRLs() const
-{
-    return optionalSets(m_components).HasCRLs();
-}
-
-CASN1_ExtendedCertificatesAndCertificates* CASN1_SignedAndEnvelopedData::GetCertificates(BOOL take)
-{
-    return optionalSets(m_components).GetCertificates(take);
-}
-
-CASN1_CertificateRevocationLists* CASN1_SignedAndEnvelopedData::GetCRLs(BOOL take)
-{
-    return optionalSets(m_components).GetCRLs(take);
-}
-
-void CASN1_SignedAndEnvelopedData::SetCertificates(CASN1_SET& certificates)
-{
-    optionalSets(m_components).SetCertificates(certificates);
-}
-
-void CASN1_SignedAndEnvelopedData::SetCRLs(CASN1_SET& crls)
-{
-    optionalSets(m_components).SetCRLs(crls);
-}
-
-void CASN1_SignedAndEnvelopedData::AddSignerInfo(CASN1_SignerInfo* signer)
-{
-    std::unique_ptr<CASN1Type> owned(signer);  // freed when the structure has no such set
-    get_signerInfos().AddObject(owned.release());
-}
-
 void CASN1_SignedAndEnvelopedData::AddRecipientInfo(CASN1_RecipientInfo* recipient)
 {
     std::unique_ptr<CASN1Type> owned(recipient);
     get_recipientInfos().AddObject(owned.release());
 }
 
-void CASN1_SignedAndEnvelopedData::AddDigestAlgorithmIdentifier(CASN1_AlgorithmIdentifier* algorithm)
-{
-    std::unique_ptr<CASN1Type> owned(algorithm);
-    get_digestAlgorithms().AddObject(owned.release());
-}
+IMPLEMENT_PKCS7_SIGNED_SETS(CASN1_SignedAndEnvelopedData, kMandatoryBeforeSets)

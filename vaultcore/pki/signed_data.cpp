@@ -1,8 +1,6 @@
 // SignedData after RFC 2315 section 9.1.
 #include "vaultcore/pki/signed_data.h"
 
-#include <memory>
-
 #include "vaultcore/pki/pkcs7_optional_sets.h"
 
 IMPLEMENT_ASN1_SCHEMA_MEMBERS(CASN1_SignedData, CASN1_SEQUENCE, 0x10, ___throwDerNotValid("CASN1_SignedData"))
@@ -28,11 +26,6 @@ const ASN1_COMPONENT_INFO CASN1_SignedData::m_compInfoList[] = {
 namespace {
 const unsigned long kVersion = 1;
 const int kMandatoryBeforeSets = 3;  // version, digest algorithms, content info
-
-CPKCS7OptionalSets optionalSets(const CASN1TypeArray& components)
-{
-    return CPKCS7OptionalSets(const_cast<CASN1TypeArray&>(components), kMandatoryBeforeSets, "CASN1_SignedData");
-}
 }  // namespace
 
 BOOL CASN1_SignedData::isValid(const CASN1Type* value, int implicitlyTagged)
@@ -49,44 +42,4 @@ CASN1_SignedData::CASN1_SignedData(CASN1_ContentInfo* content) : CASN1_SignedDat
     AddObject(new CASN1_SignerInfos);
 }
 
-BOOL CASN1_SignedData::IsCertificates() const
-{
-    return optionalSets(m_components).HasCertificates();
-}
-
-BOOL CASN1_SignedData::IsCRLs() const
-{
-    return optionalSets(m_components).HasCRLs();
-}
-
-CASN1_ExtendedCertificatesAndCertificates* CASN1_SignedData::GetCertificates(BOOL take)
-{
-    return optionalSets(m_components).GetCertificates(take);
-}
-
-CASN1_CertificateRevocationLists* CASN1_SignedData::GetCRLs(BOOL take)
-{
-    return optionalSets(m_components).GetCRLs(take);
-}
-
-void CASN1_SignedData::SetCertificates(CASN1_SET& certificates)
-{
-    optionalSets(m_components).SetCertificates(certificates);
-}
-
-void CASN1_SignedData::SetCRLs(CASN1_SET& crls)
-{
-    optionalSets(m_components).SetCRLs(crls);
-}
-
-void CASN1_SignedData::AddSignerInfo(CASN1_SignerInfo* signer)
-{
-    std::unique_ptr<CASN1Type> owned(signer);  // freed when the structure has no such set
-    get_signerInfos().AddObject(owned.release());
-}
-
-void CASN1_SignedData::AddDigestAlgorithmIdentifier(CASN1_AlgorithmIdentifier* algorithm)
-{
-    std::unique_ptr<CASN1Type> owned(algorithm);  // freed when the structure has no such set
-    get_digestAlgorithms().AddObject(owned.release());
-}
+IMPLEMENT_PKCS7_SIGNED_SETS(CASN1_SignedData, kMandatoryBeforeSets)

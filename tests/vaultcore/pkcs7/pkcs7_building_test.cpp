@@ -75,6 +75,28 @@ TEST(PKCS7Building, CertificatesAreInsertedFourthThenReplacedAndListsFollowThem)
     EXPECT_TRUE(CASN1_SignedData::isValid(message.get(), 0));
 }
 
+TEST(PKCS7Building, SignedAndEnvelopedDataKeepsItsSetsOnePositionLater)
+{
+    CASN1_SignedAndEnvelopedData message(new CASN1_EncryptedContentInfo(
+        new CASN1_data, new CASN1_AlgorithmIdentifier(new CASN1_DES_CBC, nullptr), nullptr));
+    ASSERT_EQ(message.getComponentCount(), 5);
+    CASN1_CertificateRevocationLists lists;
+    message.SetCRLs(lists);
+    CASN1_ExtendedCertificatesAndCertificates certificates;
+    certificates.AddObject(certificate().release());
+    message.SetCertificates(certificates);
+    message.AddSignerInfo(new CASN1_SignerInfo(new CASN1_IssuerAndSerialNumber(*certificate()),
+                                               new CASN1_AlgorithmIdentifier(new CASN1_sha1, nullptr),
+                                               new CASN1_AlgorithmIdentifier(new CASN1_rsaEncryption, nullptr),
+                                               new CASN1_OCTET_STRING));
+    EXPECT_EQ(message.getComponentCount(), 7);
+    EXPECT_EQ(message.getComponentAt(4)->getIdentifier(), 0x80);
+    EXPECT_EQ(message.getComponentAt(5)->getIdentifier(), 0x81);
+    EXPECT_TRUE(message.IsCertificates() && message.IsCRLs());
+    EXPECT_EQ(message.GetSignerInfos().getComponentCount(), 1);
+    EXPECT_TRUE(CASN1_SignedAndEnvelopedData::isValid(&message, 0));
+}
+
 TEST(PKCS7Building, TakingCertificatesEmptiesTheirComponentCopyingLeavesIt)
 {
     std::unique_ptr<CASN1_SignedData> message(newSignedData());
