@@ -105,40 +105,42 @@ int open(const Args& args)
         throw UsageError("--key is required");
     const std::string& in = files[0];
 
-    const CRSAPrivateKey key = ReadPrivateKey(keyPath);
-    std::unique_ptr<HostCertificate> certificate;
-    if (!certificatePath.empty()) {
-        certificate = std::make_unique<HostCertificate>(ReadCertificate(certificatePath));
-        RequireKeyOf(key, *certificate, keyPath);
-    }
-    std::unique_ptr<CASN1_ContentInfo> message = ReadMessage(in);
-    CASN1_EnvelopedData& enveloped = ContentOf<CASN1_EnvelopedData>(*message, CASN1_envelopedData(), in);
-    CASN1_EncryptedContentInfo& content = enveloped.get_encryptedContentInfo();
-    ContentCipher cipher(content.get_contentEncryptionAlgorithm(), in);
-    if (!content.IsEncryptedContent())
-        throw Failure(in + ": the message carries no encrypted content");
-    const std::vector<unsigned char> encrypted =
-        ClearOctets(*std::unique_ptr<CASN1_OCTET_STRING>(content.GetEncryptedContent(FALSE)));
+    return WithMessage(in, [&] {
+        const CRSAPrivateKey key = ReadPrivateKey(keyPath);
+        std::unique_ptr<HostCertificate> certificate;
+        if (!certificatePath.empty()) {
+            certificate = std::make_unique<HostCertificate>(ReadCertificate(certificatePath));
+            RequireKeyOf(key, *certificate, keyPath);
+        }
+        std::unique_ptr<CASN1_ContentInfo> message = ReadMessage(in);
+        CASN1_EnvelopedData& enveloped = ContentOf<CASN1_EnvelopedData>(*message, CASN1_envelopedData(), in);
+        CASN1_EncryptedContentInfo& content = enveloped.get_encryptedContentInfo();
+        ContentCipher cipher(content.get_contentEncryptionAlgorithm(), in);
+        if (!content.IsEncryptedContent())
+            throw Failure(in + ": the message carries no encrypted content");
+        const std::vector<unsigned char> encrypted =
+            ClearOctets(*std::unique_ptr<CASN1_OCTET_STRING>(content.GetEncryptedContent(FALSE)));
 
-    CASN1_RecipientInfos& recipients = enveloped.get_recipientInfos();
-    bool named = false, unwrapped = false;
-    for (int i = 0; i < recipients.getComponentCount() && !unwrapped; ++i) {
-        CASN1_RecipientInfo& recipient = recipients.getComponent(i);
-        if (certificate && !recipient.get_issuerAndSerialNumber().Names(*certificate->asn1))
-            continue;
-        named = true;
-        unwrapped = unwrapFor(recipient, key, cipher, in);
-    }
-    if (certificate && !named)
-        throw Failure(in + ": no recipient names " + certificatePath);
-    if (!unwrapped)
-        throw Failure(in + ": " + keyPath + " unwraps the content key of none of the " +
-                      std::to_string(recipients.getComponentCount()) + " recipients");
-    const std::vector<unsigned char> plain = cipher.Decrypt(encrypted, in);
-    OutputFile out(files[1]);
-    out.write(plain.data(), plain.size());
-    out.commit();
-    return 0;
+        CASN1_RecipientInfos& recipients = enveloped.get_recipientInfos();
+        bool named = false, unwrapped = false;
+        for (int i = 0; i < recipients.getComponentCount() && !unwrapped; ++i) {
+            CASN1_RecipientInfo& recipient = recipients.getComponent(i);
+            if (certificate && !recipient.get_issuerAndSerialNumber().Names(*certificate->asn1))
+                continue;
+            named = true;
+            unwrapped = unwrapFor(recipient, key, cipher, in);
+        }
+        if (certificate && !named)
+            throw Failure(in + ": no recipient names " + certificatePath);
+        if (!unwrapped)
+            throw Failure(in + ": " + keyPath + " unwraps the content key of none of the " +
+                          std::to_string(recipients.getComponentCount()) + " recipients");
+        const std::vector<unsigned char> plain = cipher.Decrypt(encrypted, in);
+        OutputFile out(files[1]);
+        out.write(plain.data(), plain.size());
+        out.commit();
+        return 0;
+    });
 }
 
 const Command envelopeCommand("envelope", "--cert CERT [--cipher des|3des|rc2] [--bits N] [--pem] IN OUT",

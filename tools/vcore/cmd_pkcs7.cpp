@@ -240,23 +240,25 @@ int pkcs7(const Args& args)
     if (!certificates && !crls)
         options.refuse("--out", "it applies to --certs and --crls");
 
-    std::unique_ptr<CASN1_ContentInfo> message = ReadMessage(path);
-    if (!certificates && !crls) {
-        list(*message, path);
+    return WithMessage(path, [&] {
+        std::unique_ptr<CASN1_ContentInfo> message = ReadMessage(path);
+        if (!certificates && !crls) {
+            list(*message, path);
+            return 0;
+        }
+        const CASN1_OBJECT_IDENTIFIER& type = message->get_contentType();
+        std::string pem;
+        if (type == CASN1_signedData() && message->IsContent())
+            pem = carriedPem(ContentOf<CASN1_SignedData>(*message, type, path), crls);
+        else if (type == CASN1_signedAndEnvelopedData() && message->IsContent())
+            pem = carriedPem(ContentOf<CASN1_SignedAndEnvelopedData>(*message, type, path), crls);
+        else
+            throw Failure(path + ": a " + ContentTypeName(type) + " message carries no certificates or lists");
+        OutputFile out(outPath);
+        out.write(pem);
+        out.commit();
         return 0;
-    }
-    const CASN1_OBJECT_IDENTIFIER& type = message->get_contentType();
-    std::string pem;
-    if (type == CASN1_signedData() && message->IsContent())
-        pem = carriedPem(ContentOf<CASN1_SignedData>(*message, type, path), crls);
-    else if (type == CASN1_signedAndEnvelopedData() && message->IsContent())
-        pem = carriedPem(ContentOf<CASN1_SignedAndEnvelopedData>(*message, type, path), crls);
-    else
-        throw Failure(path + ": a " + ContentTypeName(type) + " message carries no certificates or lists");
-    OutputFile out(outPath);
-    out.write(pem);
-    out.commit();
-    return 0;
+    });
 }
 
 const Command pkcs7Command("pkcs7", "[--certs | --crls] [-o OUT] FILE", "lists a PKCS #7 message or writes its certificates",

@@ -296,60 +296,62 @@ int verify(const Args& args)
     options.text("-o,--out", &outPath, "FILE", "write the signed content here when every signature is right");
     const std::string in = options.parse(args, 1, 1)[0];
 
-    std::unique_ptr<CASN1_ContentInfo> message = ReadMessage(in);
-    CASN1_SignedData& signedData = ContentOf<CASN1_SignedData>(*message, CASN1_signedData(), in);
-    CASN1_ContentInfo& inner = signedData.GetContentInfo();
-    std::vector<unsigned char> content;
-    if (!contentPath.empty()) {
-        if (inner.IsContent())
-            throw UsageError(in + " carries its content; --content is for detached signatures");
-        content = InputFile(contentPath).readAll();
-    } else if (!inner.IsContent()) {
-        throw Failure(in + ": a detached signature; give the signed content with --content FILE");
-    } else {
-        try {
-            content = signedOctets(inner);
-        } catch (CDERDecodingException* e) {
-            e->Delete();
-            throw Failure(in + ": the signed content is not an OCTET STRING inside [0]");
-        }
-    }
-
-    std::vector<HostCertificate> certificates;
-    if (!certificatePath.empty())
-        certificates = ReadCertificates(certificatePath);
-    if (signedData.IsCertificates()) {
-        std::unique_ptr<CASN1_ExtendedCertificatesAndCertificates> carried(signedData.GetCertificates(FALSE));
-        for (int i = 0; i < carried->getComponentCount(); ++i) {
-            HostCertificate certificate;
-            certificate.asn1 = std::make_shared<CASN1_Certificate>(carried->getComponent(i));
-            certificate.path = in;
+    return WithMessage(in, [&] {
+        std::unique_ptr<CASN1_ContentInfo> message = ReadMessage(in);
+        CASN1_SignedData& signedData = ContentOf<CASN1_SignedData>(*message, CASN1_signedData(), in);
+        CASN1_ContentInfo& inner = signedData.GetContentInfo();
+        std::vector<unsigned char> content;
+        if (!contentPath.empty()) {
+            if (inner.IsContent())
+                throw UsageError(in + " carries its content; --content is for detached signatures");
+            content = InputFile(contentPath).readAll();
+        } else if (!inner.IsContent()) {
+            throw Failure(in + ": a detached signature; give the signed content with --content FILE");
+        } else {
             try {
-                certificate.asn1->SetDataTo(certificate.record);
+                content = signedOctets(inner);
             } catch (CDERDecodingException* e) {
                 e->Delete();
-                continue;  // a certificate this library cannot read signs nothing here
+                throw Failure(in + ": the signed content is not an OCTET STRING inside [0]");
             }
-            certificates.push_back(certificate);
         }
-    }
 
-    CASN1_SignerInfos& signers = signedData.GetSignerInfos();
-    if (signers.getComponentCount() == 0)
-        throw Failure(in + ": the message has no signers");
-    bool allOK = true;
-    for (int i = 0; i < signers.getComponentCount(); ++i) {
-        const SignerCheck check =
-            checkSigner(signers.getComponent(i), inner.get_contentType(), content, certificates, in);
-        std::printf("signer %d: %s\n", i + 1, check.line.c_str());
-        allOK = allOK && check.ok;
-    }
-    if (allOK && !outPath.empty()) {
-        OutputFile out(outPath);
-        out.write(content.data(), content.size());
-        out.commit();
-    }
-    return allOK ? 0 : 1;
+        std::vector<HostCertificate> certificates;
+        if (!certificatePath.empty())
+            certificates = ReadCertificates(certificatePath);
+        if (signedData.IsCertificates()) {
+            std::unique_ptr<CASN1_ExtendedCertificatesAndCertificates> carried(signedData.GetCertificates(FALSE));
+            for (int i = 0; i < carried->getComponentCount(); ++i) {
+                HostCertificate certificate;
+                certificate.asn1 = std::make_shared<CASN1_Certificate>(carried->getComponent(i));
+                certificate.path = in;
+                try {
+                    certificate.asn1->SetDataTo(certificate.record);
+                } catch (CDERDecodingException* e) {
+                    e->Delete();
+                    continue;  // a certificate this library cannot read signs nothing here
+                }
+                certificates.push_back(certificate);
+            }
+        }
+
+        CASN1_SignerInfos& signers = signedData.GetSignerInfos();
+        if (signers.getComponentCount() == 0)
+            throw Failure(in + ": the message has no signers");
+        bool allOK = true;
+        for (int i = 0; i < signers.getComponentCount(); ++i) {
+            const SignerCheck check =
+                checkSigner(signers.getComponent(i), inner.get_contentType(), content, certificates, in);
+            std::printf("signer %d: %s\n", i + 1, check.line.c_str());
+            allOK = allOK && check.ok;
+        }
+        if (allOK && !outPath.empty()) {
+            OutputFile out(outPath);
+            out.write(content.data(), content.size());
+            out.commit();
+        }
+        return allOK ? 0 : 1;
+    });
 }
 
 const Command signCommand("sign", "--key KEY --cert CERT [--attributes] [--detached] [--pem] IN OUT",

@@ -205,6 +205,16 @@ std::unique_ptr<CASN1_ContentInfo> ReadMessage(const std::string& path)
     return message;
 }
 
+int WithMessage(const std::string& path, const std::function<int()>& body)
+{
+    try {
+        return body();
+    } catch (CDERDecodingException* e) {
+        e->Delete();
+        throw Failure(path + ": a malformed part (" + ___lastDERDecodingMessage() + ")");
+    }
+}
+
 void RequireContentType(const CASN1_ContentInfo& message, const CASN1_OBJECT_IDENTIFIER& type, const std::string& path)
 {
     if (!(message.get_contentType() == type))

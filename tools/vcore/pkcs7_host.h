@@ -3,6 +3,7 @@
 // structures: reading messages, certificates and keys from DER or PEM with
 // one clear line on bad input, naming things for listings, and writing
 // messages out.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,11 @@ void RequireKeyOf(const CRSAPrivateKey& key, const HostCertificate& certificate,
 // ContentInfo whose content, when one of the five structured types, is
 // valid too. Fails with the reason and the offset of broken DER.
 std::unique_ptr<CASN1_ContentInfo> ReadMessage(const std::string& path);
+// Runs body, turning a decoding exception from the library's accessors (a
+// part the validators let pass that the command cannot use, such as an
+// empty [0]) into a failure naming the message and the decoder's reason.
+int WithMessage(const std::string& path, const std::function<int()>& body);
+
 // Fails naming the content type found unless it is type.
 void RequireContentType(const CASN1_ContentInfo& message, const CASN1_OBJECT_IDENTIFIER& type,
                         const std::string& path);

@@ -195,11 +195,20 @@ TEST_F(PKCS7Interop, VcoreEnvelopesOpenWithOpenssl)
 TEST_F(PKCS7Interop, BadInputGivesOneClearLine)
 {
     run("head -c 100 " + path("signed_attributes.der") + " > " + path("truncated.der") + " && : > " + path("empty.der"));
+    // Valid to the validators, but the inner content's [0] is empty.
+    using namespace pkcs7_parts;
+    const Bytes emptyInner = tlv(0x30, {hexBytes("06 09 2A 86 48 86 F7 0D 01 07 02"),
+                                        tlv(0xA0, {tlv(0x30, {kVersion1, kEmptySet, tlv(0x30, {kDataType, tlv(0xA0, {})}),
+                                                              kEmptySet})})});
+    std::FILE* file = std::fopen(path("empty_inner.der").c_str(), "wb");
+    std::fwrite(emptyInner.data(), 1, emptyInner.size(), file);
+    std::fclose(file);
     const struct {
         std::string command, says;
     } cases[] = {
         {"pkcs7 " + path("truncated.der"), "not valid DER at offset"},
         {"pkcs7 " + path("empty.der"), "empty input"},
+        {"pkcs7 " + path("empty_inner.der"), "a malformed part (CASN1_ContentInfo::get_content - member not present)"},
         {"pkcs7 " + path("ee_1024_sha1.der"), "not a PKCS #7 message (ContentInfo)"},
         {"verify " + path("enveloped_des.der"), "holds envelopedData, not signedData"},
         {"verify " + path("signed_detached.der"), "give the signed content with --content FILE"},
