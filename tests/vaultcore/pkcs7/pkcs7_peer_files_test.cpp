@@ -116,41 +116,6 @@ TEST(PKCS7PeerFiles, SmimeSignaturesCheckWithTheHandedOutParts)
     }
 }
 
-TEST(PKCS7PeerFiles, EnvelopesNameTheRecipientAndCarryTheKeySizesOfTheirCipher)
-{
-    const CRSAPrivateKey key = privateKeyFile(x509Data("ee1024.key"));
-    const Bytes certificateDer = readFileBytes(x509Data("ee_1024_sha1.der"));
-    EncodingOf certificateEncoding(certificateDer);
-    const CASN1_Certificate certificate(*certificateEncoding);
-    const struct {
-        const char* file;
-        unsigned long keyBytes;
-        unsigned short rc2Bits;  // 0: not RC2
-    } files[] = {
-        {"enveloped_des.der", 8, 0},       {"enveloped_des3.der", 24, 0},     {"enveloped_rc2-40.der", 5, 40},
-        {"enveloped_rc2-64.der", 8, 64},   {"enveloped_rc2-128.der", 16, 128},
-    };
-    for (const auto& f : files) {
-        SCOPED_TRACE(f.file);
-        Message message(f.file);
-        CASN1_EnvelopedData& enveloped = message.info->GetContentAs<CASN1_EnvelopedData>();
-        CASN1_RecipientInfo& recipient = enveloped.get_recipientInfos().getComponent(0);
-        EXPECT_TRUE(recipient.get_issuerAndSerialNumber().Names(certificate));
-        CByteArray locked;
-        recipient.get_encryptedKey().GetClearData(locked, TRUE);
-        CKey contentKey;
-        key.UnlockKey(locked, contentKey, key.GetBits());
-        EXPECT_EQ(contentKey.Size(), f.keyBytes);
-        if (f.rc2Bits) {
-            CASN1_RC2AlgorithmParameter parameters;
-            parameters.moveFrom(enveloped.get_encryptedContentInfo().get_contentEncryptionAlgorithm().get_parameters().clone());
-            unsigned short bits = 0;
-            EXPECT_TRUE(parameters.GetEffectiveKeyBits(bits));
-            EXPECT_EQ(bits, f.rc2Bits);
-        }
-    }
-}
-
 TEST(PKCS7PeerFiles, DigestedAndEncryptedDataHoldTheContent)
 {
     const Bytes content = readFileBytes(pkcs7Data("content.txt"));
