@@ -53,6 +53,7 @@
 #include "vaultcore/pki/cipher_parameters_asn1.h"
 #include "vaultcore/pki/private_key_asn1.h"
 #include "vaultcore/pki/key_container_asn1.h"
+#include "vaultcore/pki/certification_request_asn1.h"
 #include "vaultcore/pki/content_info.h"
 #include "vaultcore/pki/pkcs7_attribute.h"
 #include "vaultcore/pki/issuer_and_serial_number.h"
