@@ -51,6 +51,9 @@
 #include "vaultcore/pki/crl_asn1.h"
 #include "vaultcore/pki/certification_chain.h"
 #include "vaultcore/pki/cipher_parameters_asn1.h"
+#include "vaultcore/pki/private_key_asn1.h"
+#include "vaultcore/pki/key_container_asn1.h"
+#include "vaultcore/pki/certification_request_asn1.h"
 #include "vaultcore/pki/content_info.h"
 #include "vaultcore/pki/pkcs7_attribute.h"
 #include "vaultcore/pki/issuer_and_serial_number.h"
@@ -63,8 +66,6 @@
 #include "vaultcore/pki/encrypted_data.h"
 #include "vaultcore/pki/signed_data.h"
 #include "vaultcore/pki/signed_and_enveloped_data.h"
-#include "vaultcore/pki/private_key_asn1.h"
-#include "vaultcore/pki/key_container_asn1.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"
