@@ -9,6 +9,7 @@
 #include "common/tool.h"
 #include "vcore/content_cipher.h"
 #include "vcore/pkcs7_host.h"
+#include "vcore/pki_files.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ int open(const Args& args)
     const std::string& in = files[0];
 
     return WithMessage(in, [&] {
-        const CRSAPrivateKey key = ReadPrivateKey(keyPath);
+        const CRSAPrivateKey key = ReadKeyFile(keyPath, true);
         std::unique_ptr<HostCertificate> certificate;
         if (!certificatePath.empty()) {
             certificate = std::make_unique<HostCertificate>(ReadCertificate(certificatePath));

@@ -11,6 +11,7 @@
 
 #include "common/tool.h"
 #include "vcore/pkcs7_host.h"
+#include "vcore/pki_files.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ int sign(const Args& args)
         throw UsageError("--key and --cert are required");
 
     const HostCertificate signer = ReadCertificate(certificatePath);
-    const CRSAPrivateKey key = ReadPrivateKey(keyPath);
+    const CRSAPrivateKey key = ReadKeyFile(keyPath, true);
     RequireKeyOf(key, signer, keyPath);
     const std::vector<unsigned char> content = InputFile(files[0]).readAll();
 

@@ -158,21 +158,6 @@ HostCertificate ReadCertificate(const std::string& path)
     return certificates.front();
 }
 
-CRSAPrivateKey ReadPrivateKey(const std::string& path)
-{
-    const std::vector<std::vector<unsigned char>> values = DerValues(InputFile(path).readAll(), path);
-    const std::unique_ptr<CASN1_PrivateKey> asn1 =
-        decodeFile<CASN1_PrivateKey>(values.front(), path, "a PKCS #1 RSA private key of up to 2048 bits");
-    CRSAPrivateKey key;
-    try {
-        asn1->SetDataTo(key);
-    } catch (CDERDecodingException* e) {
-        e->Delete();
-        throw Failure(path + ": " + ___lastDERDecodingMessage());
-    }
-    return key;
-}
-
 void RequireKeyOf(const CRSAPrivateKey& key, const HostCertificate& certificate, const std::string& keyPath)
 {
     CRSAPublicKey certified;

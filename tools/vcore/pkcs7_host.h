@@ -22,8 +22,6 @@ struct HostCertificate {
 std::vector<HostCertificate> ReadCertificates(const std::string& path);
 // The one certificate of the file.
 HostCertificate ReadCertificate(const std::string& path);
-// A PKCS #1 RSAPrivateKey, DER or PEM.
-CRSAPrivateKey ReadPrivateKey(const std::string& path);
 // Fails unless the key is the private half of the certificate's key.
 void RequireKeyOf(const CRSAPrivateKey& key, const HostCertificate& certificate, const std::string& keyPath);
 
