@@ -24,3 +24,4 @@
 #include "dirlink/dirclient/response_parsers.h"
 #include "dirlink/dirclient/filter_parser.h"
 #include "dirlink/dirclient/ldif.h"
+#include "dirlink/dirclient/dir_manager.h"

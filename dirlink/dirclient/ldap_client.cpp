@@ -1,5 +1,6 @@
 #include "dirlink/dirclient/ldap_client.h"
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -163,6 +164,8 @@ BOOL CLdapClient::DER_Send(const CByteArray& request)
 
 BOOL CLdapClient::ReceiveResponse(CByteArray& response)
 {
+    m_bReceiveInterrupted = FALSE;
+    m_bInterruptRequested = FALSE;
     BOOL received = FALSE;
     if (!guarded("THREAD_CATCH:CLdapClient::ReceiveResponse: ", [&] { received = DER_Receive(response); })) {
         response.RemoveAll();
@@ -214,6 +217,15 @@ BOOL CLdapClient::DER_Receive(CByteArray& response)
         int got = Receive(response.GetData() + received, wanted, 0);
         int error = GetLastError();
         KillTimer();
+        if (got < 0 && error == EINTR && m_bInterruptRequested && !m_breakRequested.load()) {
+            m_bInterruptRequested = FALSE;
+            if (received == 0) {
+                m_bReceiveInterrupted = TRUE;
+                response.RemoveAll();
+                return FALSE;
+            }
+            continue;  // part of a message is in: the rest follows
+        }
         if (got <= 0)
             throwFileFailure(error, "::DER_Receive: Winsock Receive Error");
         received += got;
@@ -236,6 +248,15 @@ BOOL CLdapClient::DER_Receive(CByteArray& response)
             return TRUE;
         }
     }
+}
+
+void CLdapClient::InterruptReceive()
+{
+    if (m_nBlockingCall != callReceive)
+        return;
+    m_bInterruptRequested = TRUE;
+    // Only the socket's own cancel: the processor's would fail every later receive.
+    CClientSocketEx::CancelBlockingCall();
 }
 
 int CLdapClient::Cancel()

@@ -51,6 +51,16 @@ public:
     // by the server, a header the length rules refuse, or a message above
     // the size limit; the connection is then shut down and response is empty.
     BOOL ReceiveResponse(CByteArray& response);
+    // Ends a ReceiveResponse of this thread that is waiting for the first
+    // octet of a message, leaving the connection open: that call returns
+    // FALSE and WasReceiveInterrupted() answers TRUE. A receive in the middle
+    // of a message reads on to its end. Does nothing when no receive is in
+    // progress. For the thread's message procedures (the socket pumps them
+    // while it waits), so that an owner can stop waiting without losing the
+    // connection.
+    void InterruptReceive();
+    // Whether the last ReceiveResponse ended through InterruptReceive.
+    BOOL WasReceiveInterrupted() const { return m_bReceiveInterrupted; }
     BOOL IsOpen() const { return m_hSocket != INVALID_SOCKET; }
     // Stops the receive timer, closes the socket and tells the owner clientDone.
     void ClientDone();
@@ -92,4 +102,6 @@ private:
     DWORD m_dwReceiveTimeout = kDefaultReceiveTimeout;
     DWORD m_dwMaxMessageSize = kDefaultMaxMessageSize;
     CString m_strLastFailure;
+    BOOL m_bInterruptRequested = FALSE;
+    BOOL m_bReceiveInterrupted = FALSE;
 };
