@@ -37,6 +37,16 @@
 
 #include "vaultcore/pki/utc_time_value.h"
 #include "vaultcore/pki/serial_number.h"
+#include "vaultcore/pki/dn_attribute_names.h"
+#include "vaultcore/pki/attribute_value.h"
+#include "vaultcore/pki/relative_dn.h"
+#include "vaultcore/pki/distinguished_name.h"
+#include "vaultcore/pki/distinguished_name_asn1.h"
+#include "vaultcore/pki/algorithm_identifier.h"
+#include "vaultcore/pki/public_key_asn1.h"
+#include "vaultcore/pki/signed_record.h"
+#include "vaultcore/pki/certificate.h"
+#include "vaultcore/pki/certificate_asn1.h"
 
 #include "vaultcore/ldapmsg/ldap_message.h"
 #include "vaultcore/ldapmsg/ldap_message_check.h"

@@ -207,6 +207,17 @@ protected:                                                                      
 public:
 
 #define IMPLEMENT_ASN1_SCHEMA_CLASS(X, Base, tagAndClass)                            \
+    IMPLEMENT_ASN1_SCHEMA_MEMBERS(X, Base, tagAndClass, ___throwDerNotValid(#X))     \
+    BOOL X::isValid(const CASN1Type* value, int implicitlyTagged)                    \
+    {                                                                                \
+        return ___validateSchemaValue(m_compInfoList, m_tagAndClass, value, implicitlyTagged); \
+    }
+
+// Everything IMPLEMENT_ASN1_SCHEMA_CLASS defines except isValid, for a class
+// whose validity needs rules its table cannot state: the class defines
+// isValid itself. refuse is the statement (a throw) the constructor from an
+// encoding runs, after clearing, when the decoded value is not valid.
+#define IMPLEMENT_ASN1_SCHEMA_MEMBERS(X, Base, tagAndClass, refuse)                  \
     const unsigned char X::m_tagAndClass = tagAndClass;                              \
     X::X()                                                                           \
     {                                                                                \
@@ -218,7 +229,7 @@ public:
         decodeFrom(der);                                                             \
         if (!isValid(this, 0)) {                                                     \
             clear();                                                                 \
-            ___throwDerNotValid(#X);                                                 \
+            refuse;                                                                  \
         }                                                                            \
     }                                                                                \
     X::X(const X& other) : Base(other) {}                                            \
@@ -234,10 +245,6 @@ public:
         moved->CASN1Type::operator=(*this);                                          \
         moved->takeContentsFrom(*this);                                              \
         return moved;                                                                \
-    }                                                                                \
-    BOOL X::isValid(const CASN1Type* value, int implicitlyTagged)                    \
-    {                                                                                \
-        return ___validateSchemaValue(m_compInfoList, m_tagAndClass, value, implicitlyTagged); \
     }
 
 // Accessors of one member, inside the class body: get_<member>() const and

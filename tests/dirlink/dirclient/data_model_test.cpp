@@ -6,19 +6,6 @@
 
 namespace {
 
-CAttribute* attribute(const char* name, std::initializer_list<const char*> values)
-{
-    auto* result = new CAttribute;
-    result->m_name = name;
-    for (const char* v : values) {
-        if (v)
-            result->AddValue(v);
-        else
-            result->m_values.Add(nullptr);
-    }
-    return result;
-}
-
 struct SearchResultPtr {
     explicit SearchResultPtr(CSearchResult* r) : result(r) {}
     ~SearchResultPtr() { result->Release(); }
@@ -37,7 +24,9 @@ const char* const kResultInfoHex =
 
 TEST(DataModel, AttributeAndEntryLayouts)
 {
-    std::unique_ptr<CAttribute> cn(attribute("cn", {"a", nullptr, "bc"}));
+    std::unique_ptr<CAttribute> cn(attributeOf("cn", {"a", "", "bc"}));
+    cn->m_values[1]->Release();
+    cn->m_values[1] = nullptr;
     EXPECT_EQ(kAttributeHex, hexOf(storedBytes(*cn)));
 
     CEntryData entry;
@@ -47,9 +36,9 @@ TEST(DataModel, AttributeAndEntryLayouts)
     EXPECT_EQ(kEntryHex, hexOf(storedBytes(entry)));
 
     CEntryData loaded;
-    loaded.m_attributes.Add(attribute("old", {"x"}));
-    loaded.m_attributes.Add(attribute("gone", {"y"}));
-    loaded.m_attributes.Add(attribute("gone too", {"z"}));
+    loaded.m_attributes.Add(attributeOf("old", {"x"}));
+    loaded.m_attributes.Add(attributeOf("gone", {"y"}));
+    loaded.m_attributes.Add(attributeOf("gone too", {"z"}));
     ASSERT_EQ(0, archiveLoadCause(loaded, hexBytes(kEntryHex)));
     EXPECT_EQ("o=Ex", str(loaded.m_dn));
     ASSERT_EQ(2, loaded.m_attributes.GetSize());
@@ -157,16 +146,7 @@ TEST(DataModel, HostileArchivesFailWithTheArchiveError)
     EXPECT_EQ(generic, archiveLoadCause(modification, hexBytes("00 03 00 02 63 6E 00 00 00")));
     EXPECT_EQ(0U, modification.m_operation) << "an operation out of range is reset to add";
     modification.m_operation = 256;
-    EXPECT_THROW(
-        {
-            try {
-                storedBytes(modification);
-            } catch (CArchiveException* e) {
-                e->Delete();
-                throw 1;
-            }
-        },
-        int)
+    EXPECT_TRUE(throwsAndDeletes<CArchiveException>([&] { storedBytes(modification); }))
         << "an operation one byte cannot hold is refused, not written as 0";
 
     CResultInfo info;
@@ -197,10 +177,7 @@ TEST(DataModel, CopiesAreDeep)
     ASSERT_EQ(2, copy.m_values.GetSize());
     EXPECT_NE(original.m_values[0], copy.m_values[0]);
     EXPECT_EQ(1L, referenceCount(copy.m_values[0]));
-    EXPECT_EQ(nullptr, copy.m_values[1]);
-    CAttribute& alias = copy;
-    copy = alias;
-    EXPECT_EQ("a", textOf(copy.m_values[0]));
+    EXPECT_EQ(nullptr, copy.m_values[1]) << "a null value slot stays null";
 
     SearchResultPtr done(CSearchResult::Create());
     done->m_kind = CSearchResult::kindDone;
@@ -208,19 +185,9 @@ TEST(DataModel, CopiesAreDeep)
     done->GetResultInfo()->m_totalCount = new DWORD(3);
     CSearchResult* copied = new CSearchResult(*done);
     copied->AddRef();
-    ASSERT_NE(nullptr, copied->GetResultInfo());
     EXPECT_NE(done->GetResultInfo()->m_totalCount, copied->GetResultInfo()->m_totalCount);
     EXPECT_EQ(3U, *copied->GetResultInfo()->m_totalCount);
-    EXPECT_EQ(0L, copied->Release());
-
-    CExtResponse ext;
-    CUniDataHolder* v = newValue("x");
-    ext = v;
-    CExtResponse extCopy(ext);
-    EXPECT_NE(ext.m_response, extCopy.m_response);
-    EXPECT_EQ("x", textOf(extCopy.m_response));
-    EXPECT_EQ(1L, referenceCount(v)) << "assigning a holder clones it";
-    v->Release();
+    EXPECT_EQ(0L, copied->Release());  // payload and object freed (ASan checks)
 }
 
 TEST(DataModel, ElementHooksDropExactlyTheSlotsCutOff)
@@ -244,9 +211,9 @@ TEST(DataModel, ElementHooksDropExactlyTheSlotsCutOff)
     cut->Release();
 
     CEntryData entry;
-    entry.m_attributes.Add(attribute("cn", {"a"}));
-    entry.m_attributes.Add(attribute("sn", {"b"}));
-    entry.m_attributes.Add(attribute("CN", {"c"}));
+    entry.m_attributes.Add(attributeOf("cn", {"a"}));
+    entry.m_attributes.Add(attributeOf("sn", {"b"}));
+    entry.m_attributes.Add(attributeOf("CN", {"c"}));
     EXPECT_EQ(0, entry.FindNextAttribute(-1, "CN"));
     EXPECT_EQ(2, entry.FindNextAttribute(0, "CN"));
     EXPECT_EQ(-1, entry.FindNextAttribute(2, "CN"));
@@ -256,25 +223,16 @@ TEST(DataModel, ElementHooksDropExactlyTheSlotsCutOff)
 
 TEST(DataModel, AttributeText)
 {
-    std::unique_ptr<CAttribute> cn(attribute("cn", {"Ann", "Bo"}));
+    std::unique_ptr<CAttribute> cn(attributeOf("cn", {"Ann", "Bo"}));
     CString text;
     cn->GetString(text);
     EXPECT_EQ("cn: \"Ann\"; \"Bo\"", str(text));
-    std::unique_ptr<CAttribute> photo(attribute("jpegPhoto", {"\xff\xd8"}));
+    std::unique_ptr<CAttribute> photo(attributeOf("jpegPhoto", {"\xff\xd8"}));
     photo->GetString(text);
     EXPECT_EQ("jpegPhoto", str(text));
-    std::unique_ptr<CAttribute> lang(attribute("description;lang-de", {std::string(100, 'x').c_str()}));
+    std::unique_ptr<CAttribute> lang(attributeOf("description;lang-de", {std::string(100, 'x').c_str()}));
     lang->GetString(text);
     EXPECT_EQ("description;lang-de: \"" + std::string(80, 'x') + "\"", str(text));
-}
-
-TEST(DataModel, ReleaseClearsAndDestroys)
-{
-    CSearchResult* result = CSearchResult::Create();
-    result->m_payload = new CEntryData;
-    EXPECT_EQ(2L, result->AddRef());
-    EXPECT_EQ(1L, result->Release());
-    EXPECT_EQ(0L, result->Release());  // payload and object freed (ASan checks)
 }
 
 }  // namespace

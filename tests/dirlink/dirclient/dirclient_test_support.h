@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the directory client tests: values from text, values as text,
 // and holders that release themselves.
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,16 @@ inline std::string textOf(const CUniDataHolder* holder)
 inline std::string str(const CString& text)
 {
     return std::string((const char*)text, (size_t)text.GetLength());
+}
+
+// A new attribute holding copies of the values.
+inline CAttribute* attributeOf(const char* name, std::initializer_list<std::string> values)
+{
+    auto* attribute = new CAttribute;
+    attribute->m_name = name;
+    for (const std::string& v : values)
+        attribute->AddValue(v.data(), (unsigned long)v.size());
+    return attribute;
 }
 
 // The reference count of a holder, read without changing it.

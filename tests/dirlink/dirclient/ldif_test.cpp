@@ -6,15 +6,6 @@
 
 namespace {
 
-CAttribute* attributeOf(const char* name, std::initializer_list<std::string> values)
-{
-    auto* attribute = new CAttribute;
-    attribute->m_name = name;
-    for (const std::string& v : values)
-        attribute->AddValue(v.data(), (unsigned long)v.size());
-    return attribute;
-}
-
 std::string written(const CEntryData& entry)
 {
     CString out;
@@ -70,112 +61,28 @@ TEST(Ldif, WritesSafeStringsPlainAndTheRestInBase64)
         EXPECT_LE(end - start, 78u);
 }
 
-TEST(Ldif, ReadsWhatItWritesAndWhatLdapsearchWrites)
+// ldapsearch's and ldapmodify's own forms are read in the real-peer tests;
+// these are the lenient corners the tools do not write.
+TEST(Ldif, ReadsTheLenientForms)
 {
-    CEntryData entry;
-    entry.m_dn = "cn=Ann,o=Ex";
-    std::string binary;
-    for (int i = 0; i < 256; ++i)
-        binary += (char)i;
-    entry.m_attributes.Add(attributeOf("userCertificate;binary", {binary}));
-    entry.m_attributes.Add(attributeOf("cn", {"Ann", std::string(200, 'y'), ""}));
     std::vector<CLdifRecord> records;
-    ASSERT_EQ("", readAll(written(entry) + written(entry), records));
-    ASSERT_EQ(2u, records.size());
-    EXPECT_EQ(hexOf(storedBytes(entry)), hexOf(storedBytes(records[1].m_entry)));
-
-    // The OpenLDAP tools' form: version line, comments (folded too), CR LF,
-    // folded base64, an attribute whose values are not adjacent.
-    const std::string ldapsearch =
-        "version: 1\r\n"
-        "\r\n"
-        "# Ann, people\r\n"
-        "#  folded comment\r\n"
-        "dn: cn=Ann,ou=peo\r\n"
-        " ple,dc=example,dc=com\r\n"
-        "objectClass: person\r\n"
-        "cn: Ann\r\n"
-        "description:: Y2Fmw6kgYXUgbG\r\n"
-        " FpdA==\r\n"
-        "objectClass: top\r\n"
-        "sn:\r\n"
-        "\r\n"
-        "\r\n"
-        "dn: cn=Bo,dc=example,dc=com\r\n"
-        "cn: Bo\r\n";
-    records.clear();
-    ASSERT_EQ("", readAll(ldapsearch, records));
-    ASSERT_EQ(2u, records.size());
-    const CEntryData& ann = records[0].m_entry;
-    EXPECT_EQ(CLdifRecord::changeNone, records[0].m_changeType);
-    EXPECT_EQ("cn=Ann,ou=people,dc=example,dc=com", str(ann.m_dn));
-    ASSERT_EQ(4, ann.m_attributes.GetSize());
-    EXPECT_EQ("objectClass", str(ann.m_attributes[0]->m_name));
-    ASSERT_EQ(2, ann.m_attributes[0]->m_values.GetSize());
-    EXPECT_EQ("top", textOf(ann.m_attributes[0]->m_values[1]));
-    EXPECT_EQ("caf\xc3\xa9 au lait", textOf(ann.m_attributes[2]->m_values[0]));
-    EXPECT_EQ("", textOf(ann.m_attributes[3]->m_values[0]));
-    EXPECT_EQ("cn=Bo,dc=example,dc=com", str(records[1].m_entry.m_dn));
-}
-
-TEST(Ldif, ChangeRecords)
-{
-    CLdifRecord modify;
-    modify.m_changeType = CLdifRecord::changeModify;
-    modify.m_entry.m_dn = "cn=Ann,o=Ex";
-    const DWORD operations[] = {CModification::opReplace, CModification::opAdd, CModification::opDelete};
-    const char* names[] = {"description", "mail", "telephoneNumber"};
-    for (int i = 0; i < 3; ++i) {
-        auto* item = new CModification;
-        item->m_operation = operations[i];
-        item->m_attribute.m_name = names[i];
-        if (i < 2)
-            item->m_attribute.AddValue(i == 0 ? "first user" : "ann@example.com");
-        modify.m_modifications.Add(item);
-    }
-    CLdifRecord add;
-    add.m_changeType = CLdifRecord::changeAdd;
-    add.m_entry.m_dn = "cn=Bo,o=Ex";
-    add.m_entry.m_attributes.Add(attributeOf("objectClass", {"person"}));
-    CLdifRecord remove;
-    remove.m_changeType = CLdifRecord::changeDelete;
-    remove.m_entry.m_dn = "cn=Cy,o=Ex";
-    CLdifRecord rename;
-    rename.m_changeType = CLdifRecord::changeModDn;
-    rename.m_entry.m_dn = "cn=Bo,o=Ex";
-    rename.m_newRdn = "cn=Bob";
-    rename.m_deleteOldRdn = 1;
-    rename.m_newSuperior = new CString("ou=x,o=Ex");
-
-    CString out;
-    for (const CLdifRecord* record : {&modify, &add, &remove, &rename})
-        ASSERT_TRUE(WriteLdifRecord(*record, out));
-    EXPECT_EQ("dn: cn=Ann,o=Ex\nchangetype: modify\nreplace: description\ndescription: first user\n-\n"
-              "add: mail\nmail: ann@example.com\n-\ndelete: telephoneNumber\n-\n\n"
-              "dn: cn=Bo,o=Ex\nchangetype: add\nobjectClass: person\n\n"
-              "dn: cn=Cy,o=Ex\nchangetype: delete\n\n"
-              "dn: cn=Bo,o=Ex\nchangetype: modrdn\nnewrdn: cn=Bob\ndeleteoldrdn: 1\nnewsuperior: ou=x,o=Ex\n\n",
-              str(out));
-
-    std::vector<CLdifRecord> records;
-    ASSERT_EQ("", readAll(str(out), records));
-    ASSERT_EQ(4u, records.size());
-    CString again;
-    for (const CLdifRecord& record : records)
-        WriteLdifRecord(record, again);
-    EXPECT_EQ(str(out), str(again));
-
-    // The last "-" of a modify record may be missing; "moddn" is "modrdn".
-    records.clear();
-    ASSERT_EQ("", readAll("dn: o=x\nchangetype: modify\nadd: cn\ncn: a\n\ndn: o=y\nchangetype: moddn\n"
-                          "newrdn: o=z\ndeleteoldrdn: 0\n",
+    ASSERT_EQ("", readAll("version: 1\r\n\r\n# a\r\n#  folded comment\r\ndn: o=x\r\ncn: a\r\nsn:\r\ncn: b\r\n\r\n\r\n"
+                          "dn: o=x\nchangetype: modify\nadd: cn\ncn: a\n\n"
+                          "dn: o=y\nchangetype: moddn\nnewrdn: o=z\ndeleteoldrdn: 0\n",
                           records));
-    ASSERT_EQ(2u, records.size());
-    EXPECT_EQ("a", textOf(records[0].m_modifications[0]->m_attribute.m_values[0]));
-    EXPECT_EQ(nullptr, records[1].m_newSuperior);
+    ASSERT_EQ(3u, records.size());
+    const CEntryData& entry = records[0].m_entry;
+    ASSERT_EQ(2, entry.m_attributes.GetSize()) << "values of one attribute are gathered";
+    EXPECT_EQ("b", textOf(entry.m_attributes[0]->m_values[1]));
+    EXPECT_EQ("", textOf(entry.m_attributes[1]->m_values[0]));
+    EXPECT_EQ("a", textOf(records[1].m_modifications[0]->m_attribute.m_values[0])) << "the last '-' may be missing";
+    EXPECT_EQ(CLdifRecord::changeModDn, records[2].m_changeType);
+    EXPECT_EQ(nullptr, records[2].m_newSuperior);
 
-    CLdifRecord bad = modify;
-    bad.m_modifications[1]->m_operation = 7;
+    CLdifRecord bad;
+    bad.m_changeType = CLdifRecord::changeModify;
+    bad.m_modifications.Add(new CModification);
+    bad.m_modifications[0]->m_operation = 7;
     CString untouched("kept");
     EXPECT_FALSE(WriteLdifRecord(bad, untouched));
     EXPECT_EQ("kept", str(untouched));

@@ -160,15 +160,4 @@ TEST(RequestBuilders, FilterConversion)
               built([&](CByteArray& out) { ldapCreateSearchRequest(3, nullptr, 0, 0, 0, 0, 7, 0, *filter, attributes, out, 1); }));
 }
 
-TEST(RequestBuilders, BuiltMessagesValidate)
-{
-    std::unique_ptr<CSearchFilter> filter(group(
-        frAnd, {substrings("cn", "a", {"b"}, "c"), extensible("cn", "2.5.13.2", "v", 1), negation(present("x")),
-                assertion(frApprox, "sn", "q")}));
-    Bytes bytes = hexBytes(searchFor(*filter, 1, 20));
-    EncodingOf encoding(bytes);
-    CASN1_LDAPMessage message(*encoding);  // throws when not valid
-    EXPECT_TRUE(message.get_protocolOp().is_searchRequest());
-}
-
 }  // namespace

@@ -43,26 +43,13 @@ TEST(ResponseParsers, RecordedSearchAnswers)
     EXPECT_EQ("ldap://other.example.com/ou=elsewhere,dc=example,dc=com??sub",
               str(reference->GetReferences()->GetAt(0)));
 
-    struct Done {
-        const char* file;
-        DWORD code;
-        const char* text;
-    } done[] = {
-        {"search_done_success", 0, "0 (0x0) - success"},
-        {"search_done_size_limit", 4, "4 (0x4) - sizeLimitExceeded"},
-        {"search_done_no_such_object", 32, "32 (0x20) - noSuchObject"},
-    };
-    for (const Done& d : done) {
-        ResultPtr result;
-        ASSERT_EQ(1, parse(recorded(d.file), *result.result)) << d.file;
-        ASSERT_NE(nullptr, result->GetResultInfo()) << d.file;
-        EXPECT_EQ(d.code, result->GetResultInfo()->m_resultCode) << d.file;
-        EXPECT_EQ(d.text, str(result->GetResultInfo()->m_resultText)) << d.file;
-        EXPECT_EQ(nullptr, result->GetResultInfo()->m_totalCount) << d.file;
-    }
     ResultPtr noSuch;
-    parse(recorded("search_done_no_such_object"), *noSuch.result);
+    ASSERT_EQ(1, parse(recorded("search_done_no_such_object"), *noSuch.result));
+    ASSERT_NE(nullptr, noSuch->GetResultInfo());
+    EXPECT_EQ(32U, noSuch->GetResultInfo()->m_resultCode);
+    EXPECT_EQ("32 (0x20) - noSuchObject", str(noSuch->GetResultInfo()->m_resultText));
     EXPECT_EQ("dc=example,dc=com", str(noSuch->GetResultInfo()->m_matchedDN));
+    EXPECT_EQ(nullptr, noSuch->GetResultInfo()->m_totalCount);
 
     // A bind response is not a search answer: 0, and the result cleared.
     ResultPtr bind;
@@ -154,37 +141,14 @@ TEST(ResponseParsers, ExtendedAnswers)
     }
 }
 
-TEST(ResponseParsers, ResultPartOfOtherResponses)
-{
-    struct Case {
-        const char* file;
-        DWORD code;
-    } cases[] = {{"bind_v2_invalid_credentials", 49}, {"add_entry_already_exists", 68}, {"compare_true", 6},
-                 {"delete_no_such_object", 32},       {"moddn_success", 0},             {"modify_success", 0}};
-    for (const Case& c : cases) {
-        EncodingOf encoding(recorded(c.file));
-        CASN1_LDAPMessage message(*encoding);
-        CResultInfo info;
-        ASSERT_EQ(1, ldapParseResult(message.get_protocolOp().value(), info)) << c.file;
-        EXPECT_EQ(c.code, info.m_resultCode) << c.file;
-    }
-    CASN1_INTEGER notAResult(5UL);
-    CResultInfo info;
-    EXPECT_EQ(0, ldapParseResult(notAResult, info));
-}
-
 TEST(ResponseParsers, ResultNames)
 {
     struct Case {
         unsigned long code;
         const char* text;
     } cases[] = {
-        {0, "0 (0x0) - success"},
         {9, "9 (0x9) - <reserved code>"},
-        {35, "35 (0x23) - <reserved code for undefined isLeaf>"},
         {49, "49 (0x31) - invalidCredentials"},
-        {71, "71 (0x47) - affectsMultipleDSAs"},
-        {80, "80 (0x50) - other"},
         {99, "99 (0x63) - <unknown code>"},
         {4294967295UL, "4294967295 (0xffffffff) - <unknown code>"},
     };

@@ -6,29 +6,13 @@
 
 #include <set>
 
-#include "dirlink/dirlink.h"
-#include "support/archive_helpers.h"
-#include "support/der_helpers.h"
+#include "dirlink/dirclient/dirclient_test_support.h"
 #include "support/ldap_test_socket.h"
 #include "support/slapd_server.h"
 
 
 inline const char kPeople[] = "ou=people,dc=example,dc=com";
 inline const char kFilters[] = "ou=filters,dc=example,dc=com";
-
-inline std::string str(const CString& text)
-{
-    return std::string((const char*)text, (size_t)text.GetLength());
-}
-
-inline CAttribute* attributeOf(const char* name, std::initializer_list<std::string> values)
-{
-    auto* attribute = new CAttribute;
-    attribute->m_name = name;
-    for (const std::string& v : values)
-        attribute->AddValue(v.data(), (unsigned long)v.size());
-    return attribute;
-}
 
 inline CEntryData* person(const std::string& cn, const std::string& sn, std::initializer_list<CAttribute*> more)
 {

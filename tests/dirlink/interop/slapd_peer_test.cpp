@@ -29,6 +29,11 @@ TEST_F(SlapdPeer, BindAnswers)
         EXPECT_EQ(c.code, info.m_resultCode) << c.reason;
         EXPECT_EQ(str(ldapResultToString(c.code)), str(info.m_resultText)) << c.reason;
     }
+    // An unbind has no answer: the server closes the connection.
+    CByteArray unbind;
+    ldapCreateUnbindRequest(m_id++, unbind);
+    ASSERT_TRUE(m_socket.send(unbind));
+    EXPECT_TRUE(m_socket.closedByServer());
 }
 
 TEST_F(SlapdPeer, EverySearchFilterKind)

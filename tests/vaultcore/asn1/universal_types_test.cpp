@@ -307,7 +307,10 @@ TEST(UTCTime, Validator)
         {"9801021530X", false},
         {"98010215a0Z", false},
         {"980102153000+01a0", false},
-        {"9801021530Z0000", true},  // 'Z' with an offset passes
+        {"9801021530Z0000", false},      // 'Z' stands alone
+        {"980102153000Z0000", false},
+        {"9801021530+", false},          // a sign needs its offset
+        {"980102153000-", false},
         {"", false},
     };
     for (const auto& c : cases) {

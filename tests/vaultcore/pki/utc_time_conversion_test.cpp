@@ -25,10 +25,10 @@ TEST(UTCTimeConversion, ReadingWidensToTheLongForm)
 {
     struct Case {
         const char* text;
-        const char* long_text;  // the same time written in form 17
+        const char* long_text;  // the same time written again: with seconds, 'Z' alone
     } cases[] = {
-        {"9802041530Z", "980204153000Z0000"},
-        {"980204153045Z", "980204153045Z0000"},
+        {"9802041530Z", "980204153000Z"},
+        {"980204153045Z", "980204153045Z"},
         {"9802041530+0100", "980204153000+0100"},
         {"491231235959-0130", "491231235959-0130"},
     };
@@ -58,9 +58,33 @@ TEST(UTCTimeConversion, WritingKeepsTheForm)
     EXPECT_EQ(textOf(constructed), "9802041530Z");
 }
 
+// A GMT time is written with 'Z' alone whatever its form, and a time with
+// an offset always with it: "...Z0000" or "...+" would be no UTCTime, and
+// peers refuse certificates carrying them.
+TEST(UTCTimeConversion, ZoneDecidesWhetherTheOffsetIsWritten)
+{
+    struct Case {
+        int zone, offset, form;
+        const char* text;
+    } cases[] = {
+        {CUTCTime::kZoneGMT, 0, 17, "980204153045Z"}, {CUTCTime::kZoneGMT, 0, 15, "9802041530Z"},
+        {CUTCTime::kZonePlus, 60, 13, "980204153045+0100"}, {CUTCTime::kZoneMinus, 90, 11, "9802041530-0130"},
+    };
+    for (const Case& c : cases) {
+        CUTCTime time(CString("980204153045Z"));
+        time.m_nZone = c.zone;
+        time.m_wOffset = (WORD)c.offset;
+        time.m_bForm = (BYTE)c.form;
+        CASN1_UTCTime value(time);
+        EXPECT_EQ(textOf(value), c.text);
+        EXPECT_TRUE(CASN1_UTCTime::isValid(&value, FALSE)) << c.text;
+    }
+}
+
 TEST(UTCTimeConversion, RefusesWhatIsNotATime)
 {
-    for (const char* text : {"98020415Z", "9802041530X", "98a2041530Z", "9802041530+01a0", ""}) {
+    for (const char* text : {"98020415Z", "9802041530X", "98a2041530Z", "9802041530+01a0", "", "9813041530Z",
+                             "9802300000Z", "9802042500Z", "980204153061Z", "9802041530+2400"}) {
         CUTCTime time(CString("9801010000Z"));
         try {
             utcTimeOf(text).SetDataTo(time);
