@@ -81,6 +81,8 @@ int change(const Args& args, bool contentAdds)
     options.parse(args, 0, 0);
 
     const std::vector<CLdifRecord> records = readRecords(file, contentAdds);
+    if (records.empty())
+        return 0;  // nothing to do: no connection either
     DirectorySession session(connection);
     for (const CLdifRecord& record : records) {
         std::printf("%s \"%s\"\n", announcement(record.m_changeType), (const char*)record.m_entry.m_dn);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <stdio_ext.h>
 #include <string>
 
 #include "directory_session.h"
@@ -89,8 +90,12 @@ int search(const Args& args)
         return manager.Search(base.c_str(), scopeNumber, 0, (unsigned long)sizeLimit, (unsigned long)timeLimit, 0,
                               filter, attributes, 0);
     });
-    if (writeError)
+    if (writeError) {
+        // Said once here: what is still buffered would only fail again at exit.
+        __fpurge(stdout);
+        clearerr(stdout);
         throw Failure(std::string("write error on standard output: ") + std::strerror(writeError));
+    }
     session.check(code);
     if (done.m_resultCode == 0)
         return 0;

@@ -114,6 +114,9 @@ TEST_F(DirectoryCommands, ExitStatusIsTheResultCode)
         EXPECT_EQ(0u, err.find(c.error)) << c.reason << ": " << err;
     }
     int status = -1;
+    EXPECT_EQ("dlink: write error on standard output: No space left on device\n",
+              dlinkAsRoot("search", "-b ou=many,dc=example,dc=com 2>&1 >/dev/full", &status));
+    EXPECT_EQ(1, status);
     EXPECT_EQ("TRUE\n", dlinkAsRoot("compare", "'cn=Odd Values,ou=people,dc=example,dc=com' sn:Odd", &status));
     EXPECT_EQ("dn:cn=admin,dc=example,dc=com\n", dlinkAsRoot("whoami", "", &status));
     EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami -H " + s_server->url(), &status));
@@ -172,7 +175,8 @@ TEST_F(DirectoryCommands, CtrlCAbandonsALongSearch)
     const std::string ldif = s_server->folder() + "/many.ldif", err = s_server->folder() + "/many.err";
     int status = -1;
     const std::string out = SlapdServer::run(
-        "bash -c 'set -m; " + dlink + " search -H " + s_server->url() + " -b ou=many,dc=example,dc=com > " + ldif +
+        "bash -c 'set -m; " + dlink + " search -H " + s_server->url() + " -D " + SlapdServer::kRootDn + " -w " +
+            SlapdServer::kRootPassword + " -b ou=many,dc=example,dc=com > " + ldif +
             " 2> " + err + " & pid=$!; while [ ! -s " + ldif + " ]; do sleep 0.01; done; kill -INT $pid; wait $pid; echo $?' 2>/dev/null",
         &status);
     EXPECT_EQ("3\n", out);
