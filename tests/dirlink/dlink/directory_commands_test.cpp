@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-#include "support/slapd_server.h"
+#include "support/slapd_suite.h"
 
 namespace {
 
@@ -37,36 +37,18 @@ std::string directory()
     return ldif;
 }
 
-class DirectoryCommands : public ::testing::Test {
+class DirectoryCommands : public SlapdSuite<::testing::Test, directory> {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_server = new SlapdServer;
-        if (!s_server->start(directory(), &s_error)) {
-            delete s_server;
-            s_server = nullptr;
-        }
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        s_server = nullptr;
-    }
-    void SetUp() override { ASSERT_NE(nullptr, s_server) << s_error; }
-
     // "dlink COMMAND ..." with the server and the root login put right after
     // the command's name, then the arguments (whose options win).
     static std::string dlinkAsRoot(const std::string& command, const std::string& arguments, int* status)
     {
         const size_t name = command.find(' ');
-        return SlapdServer::run(dlink + " " + command.substr(0, name) + " -H " + s_server->url() + " -D " +
+        return SlapdServer::run(dlink + " " + command.substr(0, name) + " -H " + server().url() + " -D " +
                                     SlapdServer::kRootDn + " -w " + SlapdServer::kRootPassword +
                                     (name == std::string::npos ? "" : command.substr(name)) + " " + arguments,
                                 status);
     }
-
-    static inline SlapdServer* s_server = nullptr;
-    static inline std::string s_error;
 };
 
 TEST_F(DirectoryCommands, SearchWritesWhatLdapsearchWrites)
@@ -81,7 +63,7 @@ TEST_F(DirectoryCommands, SearchWritesWhatLdapsearchWrites)
     };
     for (const char* arguments : searches) {
         int ours = -1, theirs = -1;
-        const std::string expected = s_server->tool("ldapsearch", std::string("-LLL ") + arguments, &theirs);
+        const std::string expected = server().tool("ldapsearch", std::string("-LLL ") + arguments, &theirs);
         ASSERT_EQ(0, theirs) << arguments;
         EXPECT_EQ(expected, dlinkAsRoot("search", arguments, &ours)) << arguments;
         EXPECT_EQ(0, ours) << arguments;
@@ -119,7 +101,7 @@ TEST_F(DirectoryCommands, ExitStatusIsTheResultCode)
     EXPECT_EQ(1, status);
     EXPECT_EQ("TRUE\n", dlinkAsRoot("compare", "'cn=Odd Values,ou=people,dc=example,dc=com' sn:Odd", &status));
     EXPECT_EQ("dn:cn=admin,dc=example,dc=com\n", dlinkAsRoot("whoami", "", &status));
-    EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami -H " + s_server->url(), &status));
+    EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami -H " + server().url(), &status));
     const std::string refused = SlapdServer::run(dlink + " search -H ldap://127.0.0.1:1 2>&1", &status);
     EXPECT_EQ(1, status);
     EXPECT_EQ("dlink: Cannot connect to \"127.0.0.1\".\n", refused);
@@ -132,19 +114,19 @@ TEST_F(DirectoryCommands, ExitStatusIsTheResultCode)
 TEST_F(DirectoryCommands, AddRecreatesWhatLdapsearchWroteAndModifyAppliesChanges)
 {
     int status = -1;
-    const std::string people = s_server->tool("ldapsearch", "-LLL -b ou=people,dc=example,dc=com", &status);
+    const std::string people = server().tool("ldapsearch", "-LLL -b ou=people,dc=example,dc=com", &status);
     ASSERT_EQ(0, status);
-    const std::string file = s_server->writeFile("people.ldif", people);
-    s_server->tool("ldapdelete", "-r ou=people,dc=example,dc=com", &status);
+    const std::string file = server().writeFile("people.ldif", people);
+    server().tool("ldapdelete", "-r ou=people,dc=example,dc=com", &status);
     ASSERT_EQ(0, status);
     const std::string added = dlinkAsRoot("add", "-f " + file, &status);
     EXPECT_EQ(0, status) << added;
     EXPECT_EQ(0u, added.find("adding new entry \"ou=people,dc=example,dc=com\"\n\n")) << added;
-    EXPECT_EQ(people, s_server->tool("ldapsearch", "-LLL -b ou=people,dc=example,dc=com", &status));
+    EXPECT_EQ(people, server().tool("ldapsearch", "-LLL -b ou=people,dc=example,dc=com", &status));
     dlinkAsRoot("add", "-f " + file + " 2>/dev/null", &status);
     EXPECT_EQ(68, status);  // entryAlreadyExists, at the first record
 
-    const std::string changes = s_server->writeFile(
+    const std::string changes = server().writeFile(
         "changes.ldif",
         "dn: cn=New,ou=people,dc=example,dc=com\nchangetype: add\nobjectClass: person\ncn: New\nsn: One\n\n"
         "dn: cn=New,ou=people,dc=example,dc=com\nchangetype: modify\nreplace: sn\nsn: Two\n-\nadd: description\n"
@@ -153,16 +135,16 @@ TEST_F(DirectoryCommands, AddRecreatesWhatLdapsearchWroteAndModifyAppliesChanges
     dlinkAsRoot("modify", "-f " + changes, &status);
     EXPECT_EQ(0, status);
     EXPECT_EQ("dn: cn=Newer,ou=people,dc=example,dc=com\nobjectClass: person\nsn: Two\ndescription: added\ncn: Newer\n\n",
-              s_server->tool("ldapsearch", "-LLL -b ou=people,dc=example,dc=com '(cn=Newer)'", &status));
+              server().tool("ldapsearch", "-LLL -b ou=people,dc=example,dc=com '(cn=Newer)'", &status));
     dlinkAsRoot("moddn", "cn=Newer,ou=people,dc=example,dc=com cn=Moved --superior dc=example,dc=com", &status);
     EXPECT_EQ(0, status);
     dlinkAsRoot("delete", "cn=Moved,dc=example,dc=com", &status);
     EXPECT_EQ(0, status);
-    s_server->tool("ldapsearch", "-LLL -s base -b cn=Moved,dc=example,dc=com 2>/dev/null", &status);
+    server().tool("ldapsearch", "-LLL -s base -b cn=Moved,dc=example,dc=com 2>/dev/null", &status);
     EXPECT_EQ(32, status);
 
     // A content record is no change: modify refuses the file before sending anything.
-    const std::string content = s_server->writeFile("content.ldif", "dn: cn=X,dc=example,dc=com\ncn: X\n\n");
+    const std::string content = server().writeFile("content.ldif", "dn: cn=X,dc=example,dc=com\ncn: X\n\n");
     EXPECT_EQ("dlink: " + content + ": the record of \"cn=X,dc=example,dc=com\" has no changetype (dlink add adds such records)\n",
               dlinkAsRoot("modify", "-f " + content + " 2>&1", &status));
     EXPECT_EQ(1, status);
@@ -172,10 +154,10 @@ TEST_F(DirectoryCommands, CtrlCAbandonsALongSearch)
 {
     // SIGINT once the first entries are out (job control on, so that the
     // background job does not start with SIGINT ignored).
-    const std::string ldif = s_server->folder() + "/many.ldif", err = s_server->folder() + "/many.err";
+    const std::string ldif = server().folder() + "/many.ldif", err = server().folder() + "/many.err";
     int status = -1;
     const std::string out = SlapdServer::run(
-        "bash -c 'set -m; " + dlink + " search -H " + s_server->url() + " -D " + SlapdServer::kRootDn + " -w " +
+        "bash -c 'set -m; " + dlink + " search -H " + server().url() + " -D " + SlapdServer::kRootDn + " -w " +
             SlapdServer::kRootPassword + " -b ou=many,dc=example,dc=com > " + ldif +
             " 2> " + err + " & pid=$!; while [ ! -s " + ldif + " ]; do sleep 0.01; done; kill -INT $pid; wait $pid; echo $?' 2>/dev/null",
         &status);
@@ -184,7 +166,7 @@ TEST_F(DirectoryCommands, CtrlCAbandonsALongSearch)
     const std::string entries = SlapdServer::run("grep -c '^dn:' " + ldif, &status);
     EXPECT_LT(std::stoi(entries), 3001) << entries;
     // The server was left in order: it answers the next command at once.
-    EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami -H " + s_server->url(), &status));
+    EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami -H " + server().url(), &status));
 }
 
 }  // namespace
