@@ -24,4 +24,5 @@
 #include "dirlink/dirclient/response_parsers.h"
 #include "dirlink/dirclient/filter_parser.h"
 #include "dirlink/dirclient/ldif.h"
+#include "dirlink/dirclient/search_entry_reader.h"
 #include "dirlink/dirclient/dir_manager.h"

@@ -45,8 +45,10 @@ public:
     // Sends the whole encoded message in one socket call. FALSE when the
     // socket is not open or the send failed (the connection is then shut down).
     BOOL SendRequest(const CByteArray& request);
-    // Reads exactly one DER message (the header two octets at a time, then
-    // the rest, never beyond the message) into response. FALSE when the
+    // Reads exactly one DER message into response, never beyond it: a look
+    // at the header without taking it, then header and contents together
+    // when the look showed the whole length (else the header two octets at
+    // a time, then the rest). FALSE when the
     // socket is not open or the receive failed: cancelled, timed out, closed
     // by the server, a header the length rules refuse, or a message above
     // the size limit; the connection is then shut down and response is empty.

@@ -6,6 +6,7 @@
 #include "dirlink/dirclient/message_parts.h"
 #include "dirlink/dirclient/request_builders.h"
 #include "dirlink/dirclient/response_parsers.h"
+#include "dirlink/dirclient/search_entry_reader.h"
 
 namespace {
 
@@ -534,20 +535,26 @@ unsigned short CLdapDirManager::readSearchResults(DWORD searchId, int& abandon)
             sendAbandon(searchId);
             return DCODE_E_FAIL;  // interrupted: the caller answers DCODE_INTERRUPTED
         }
+        std::unique_ptr<CSearchResult, Releaser> one(CSearchResult::Create());
+        // Entries, the bulk of a search, are read straight from their bytes.
+        auto quick = [&](const CByteArray& bytes) -> BOOL {
+            DWORD id;
+            return ldapReadSearchEntry(bytes.GetData(), (unsigned long)bytes.GetSize(), id, *one);
+        };
         CASN1_LDAPMessage* raw = nullptr;
-        if (!m_exchange.WaitForResponse(m_pClient, searchId, raw)) {
+        if (!m_exchange.WaitForResponse(m_pClient, searchId, raw, quick)) {
             if (abandon && m_pClient && m_pClient->WasReceiveInterrupted())
                 continue;  // Cancel ended the wait; the abandon goes out at the top
             SetErrorMessage("Failed to receive search response.");
             return DCODE_E_FAIL;
         }
-        std::unique_ptr<CASN1_LDAPMessage> message(raw);
-        std::unique_ptr<CSearchResult, Releaser> one(CSearchResult::Create());
-        if (!ldapParseSearchResponse(*message, *one)) {
-            SetErrorMessage("Corrupted response received.");
-            return DCODE_E_FAIL;
+        if (raw) {
+            std::unique_ptr<CASN1_LDAPMessage> message(raw);
+            if (!ldapParseSearchResponse(*message, *one)) {
+                SetErrorMessage("Corrupted response received.");
+                return DCODE_E_FAIL;
+            }
         }
-        message.reset();  // one result in memory at a time
         Notify(DNOTIFY_SEARCH_RESULT, one.get());
         if (one->m_kind == CSearchResult::kindDone)
             return DCODE_CODEBASE;
