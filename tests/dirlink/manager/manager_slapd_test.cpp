@@ -84,6 +84,7 @@ TEST_P(ManagerPeer, SearchesWithEveryEnding)
 {
     // Version 2 has no references: slapd folds them into partialResults (9).
     const bool v3 = version() == 3;
+    const char* referral = v3 ? "ldap://other.example.com/cn=x,ou=elsewhere,dc=example,dc=com??sub" : "";
     struct Case {
         const char* reason;
         const char* base;
@@ -92,12 +93,15 @@ TEST_P(ManagerPeer, SearchesWithEveryEnding)
         size_t entries;
         int references;
         DWORD code;
+        const char* matchedDn;
+        const char* referral;
     } cases[] = {
-        {"entries", kPeople, "(sn=*)", 0, 2, 0, 0},
-        {"a referral object below the base", kBase, "(ou=elsewhere)", 0, 0, v3 ? 1 : 0, v3 ? 0u : 9u},
-        {"a base below a referral object", "cn=x,ou=elsewhere,dc=example,dc=com", "(cn=*)", 0, 0, 0, v3 ? 10u : 9u},
-        {"no such object", "ou=nothere,dc=example,dc=com", "(cn=*)", 0, 0, 0, 32},
-        {"size limit exceeded", kMany, "(uid=*)", 5, 5, 0, 4},
+        {"entries", kPeople, "(sn=*)", 0, 2, 0, 0, "", ""},
+        {"a referral object below the base", kBase, "(ou=elsewhere)", 0, 0, v3 ? 1 : 0, v3 ? 0u : 9u, "", ""},
+        {"a base below a referral object", "cn=x,ou=elsewhere,dc=example,dc=com", "(cn=*)", 0, 0, 0, v3 ? 10u : 9u,
+         "ou=elsewhere,dc=example,dc=com", referral},
+        {"no such object", "ou=nothere,dc=example,dc=com", "(cn=*)", 0, 0, 0, 32, kBase, ""},
+        {"size limit exceeded", kMany, "(uid=*)", 5, 5, 0, 4, "", ""},
     };
     login();
     for (const Case& c : cases) {
@@ -106,18 +110,12 @@ TEST_P(ManagerPeer, SearchesWithEveryEnding)
         EXPECT_EQ(c.entries, sink.dns.size()) << c.reason;
         EXPECT_EQ(c.references, sink.references) << c.reason;
         EXPECT_EQ(c.code, sink.done.m_resultCode) << c.reason << " " << str(sink.done.m_errorMessage);
+        EXPECT_EQ(c.matchedDn, str(sink.done.m_matchedDN)) << c.reason;
+        EXPECT_EQ(c.referral, sink.done.m_referral.GetSize() ? str(sink.done.m_referral[0]) : "") << c.reason;
         ASSERT_FALSE(sink.codes.empty());
         EXPECT_EQ(111u, sink.codes.front()) << c.reason;
         EXPECT_EQ(112u, sink.codes.back()) << c.reason;
         EXPECT_EQ((int)c.entries + c.references + 1, sink.count(131)) << c.reason;
-    }
-    searchFor(manager, "ou=nothere,dc=example,dc=com", "(cn=*)");
-    EXPECT_EQ(kBase, str(manager.sink.done.m_matchedDN));
-    if (v3) {
-        searchFor(manager, "cn=x,ou=elsewhere,dc=example,dc=com", "(cn=*)");
-        ASSERT_EQ(1, manager.sink.done.m_referral.GetSize());
-        EXPECT_EQ("ldap://other.example.com/cn=x,ou=elsewhere,dc=example,dc=com??sub",
-                  str(manager.sink.done.m_referral[0]));
     }
 }
 
@@ -129,29 +127,22 @@ TEST_P(ManagerPeer, UpdatesAndCompares)
     manager->Delete(renamed.c_str());
 
     CAttributeArray attributes;
-    auto attribute = [](const char* name, const char* value) {
-        auto* a = new CAttribute;
-        a->m_name = name;
-        a->AddValue(value);
-        return a;
-    };
-    attributes.Add(attribute("objectClass", "person"));
-    attributes.Add(attribute("cn", ("Temp" + std::to_string(version())).c_str()));
-    attributes.Add(attribute("sn", "Before"));
+    const std::string cn = "Temp" + std::to_string(version());
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"objectClass", "person"}, {"cn", cn},
+                                      {"sn", "Before"}}) {
+        attributes.Add(new CAttribute);
+        attributes[attributes.GetSize() - 1]->m_name = name;
+        attributes[attributes.GetSize() - 1]->AddValue(value.c_str());
+    }
     CModificationArray changes;
     changes.Add(new CModification);
     changes[0]->m_operation = CModification::opReplace;
     changes[0]->m_attribute.m_name = "sn";
     changes[0]->m_attribute.AddValue("After");
-
     int compared = 9;
     CString subtype;
     auto compare = [&](const std::string& target, const char* value) {
-        CUniDataHolder* holder = CUniDataHolder::Create(0);
-        holder->Put(value);
-        CAttributeValueAssertion ava("sn", holder);
-        holder->Release();
-        return manager->Compare(target.c_str(), ava, compared, subtype);
+        return manager->Compare(target.c_str(), assertionOf("sn", value), compared, subtype);
     };
 
     EXPECT_EQ(0, manager->Add(dn.c_str(), attributes)) << manager.message();
@@ -169,7 +160,6 @@ TEST_P(ManagerPeer, UpdatesAndCompares)
     EXPECT_EQ("Compare failed (server rejected: \"\", code: 32 (0x20) - noSuchObject).", manager.message());
     EXPECT_EQ(0, manager->Delete(renamed.c_str())) << manager.message();
     EXPECT_EQ(1, manager->Delete(renamed.c_str()));
-    EXPECT_EQ(32u, manager.sink.lastResult.m_resultCode);
     EXPECT_EQ((std::vector<unsigned long>{119, 134, 120}),
               std::vector<unsigned long>(manager.sink.codes.end() - 3, manager.sink.codes.end()));
 }
@@ -213,11 +203,8 @@ TEST_P(ManagerPeer, CancelFromTheSinkAbandonsTheSearchAndKeepsTheConnection)
     // What the server had sent before it saw the abandon is dropped on the way.
     int compared = -1;
     CString subtype;
-    CUniDataHolder* value = CUniDataHolder::Create(0);
-    value->Put("Number");
-    CAttributeValueAssertion ava("sn", value);
-    value->Release();
-    EXPECT_EQ(0, manager->Compare("uid=user1,ou=many,dc=example,dc=com", ava, compared, subtype)) << manager.message();
+    EXPECT_EQ(0, manager->Compare("uid=user1,ou=many,dc=example,dc=com", assertionOf("sn", "Number"), compared, subtype))
+        << manager.message();
     EXPECT_EQ(1, compared);
     ASSERT_EQ(0, searchFor(manager, kMany, "(uid=user7)"));
     EXPECT_EQ(std::vector<std::string>{"uid=user7,ou=many,dc=example,dc=com"}, manager.sink.dns);

@@ -23,7 +23,6 @@ struct Recorder : INotifable {
     std::vector<std::string> dns;  // entries in the order they came
     int references = 0;
     CResultInfo done;              // the search's closing result
-    CResultInfo lastResult;        // of DNOTIFY_RESULT
     std::string extendedValue;
     // Runs after the recording, for tests that act from the sink.
     std::function<void(unsigned long code, void* param)> then;
@@ -42,8 +41,6 @@ struct Recorder : INotifable {
                 ++references;
             if (CResultInfo* info = result->GetResultInfo())
                 done = *info;
-        } else if (code == DNOTIFY_RESULT) {
-            lastResult = *static_cast<CResultInfo*>(param);
         } else if (code == DNOTIFY_EXTENDED_RESPONSE) {
             const CUniDataHolder* value = static_cast<CExtResponse*>(param)->m_response;
             if (value)
@@ -116,6 +113,15 @@ private:
     std::function<bool()> m_action;
     HWND m_window;
 };
+
+inline CAttributeValueAssertion assertionOf(const char* type, const char* value)
+{
+    CUniDataHolder* holder = CUniDataHolder::Create(0);
+    holder->Put(value);
+    CAttributeValueAssertion ava(type, holder);
+    holder->Release();
+    return ava;
+}
 
 // A search of the whole subtree below base with a filter in text form.
 inline unsigned short searchFor(Manager& manager, const char* base, const char* filterText,
