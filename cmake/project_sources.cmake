@@ -2,6 +2,8 @@
 # module means adding its .h/.cpp pair, nothing else.
 function(vc_add_library name folder)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  # plugins/ folders hold separately loaded modules with targets of their own.
+  list(FILTER srcs EXCLUDE REGEX "/plugins/")
   add_library(${name} SHARED ${srcs})
   target_compile_options(${name} PRIVATE ${VC_WARNINGS})
   target_include_directories(${name} PUBLIC

@@ -4,15 +4,41 @@
 // stored form. Failures must be the decoding exception (or, for
 // verification, the RSA exception); a record that converts must store and
 // load back equal, and one whose re-encoding reads back must read back as
-// the same record.
+// the same record. Read as the first value of a stream, a certificate that
+// decodes must take exactly the octets its headers declare at every level,
+// encode the same way twice, and leave the stream where it ends: the next
+// value then decodes as it does alone.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 
+#include "der_invariants.h"
 #include "vaultcore/pki/scoped_encoding.h"
 #include "vaultcore/vaultcore.h"
 
 namespace {
+CASN1Type* decodeCertificate(CDEREncoding& encoding)
+{
+    return new CASN1_Certificate(encoding);
+}
+
+void checkStream(const uint8_t* data, size_t size)
+{
+    CScopedEncoding stream(data, (unsigned long)size);
+    try {
+        CASN1_Certificate asn1(*stream);
+        der_invariants::checkBounds(data, size, asn1, (*stream).GetPosition());
+        der_invariants::checkStableEncoding(asn1);
+        CCertificate record;
+        asn1.SetDataTo(record);
+        CMemFile listing;
+        asn1.Dump(0, &listing);
+        der_invariants::checkNextDecodesAlone(*stream, data, size, decodeCertificate);
+    } catch (CDERDecodingException* e) {
+        e->Delete();
+    }
+}
+
 // Decoded and converted; null when the bytes are refused.
 std::unique_ptr<CCertificate> certificateOf(const unsigned char* data, unsigned long size)
 {
@@ -49,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0 || size > 1 << 16)
         return 0;
+    checkStream(data, size);
     std::unique_ptr<CCertificate> record = certificateOf(data, (unsigned long)size);
     if (!record)
         return 0;

@@ -1,11 +1,16 @@
-// Decodes and validates an LDAP message from arbitrary bytes, then walks a
-// valid one through the typed accessors of its operation. Any outcome but a
-// crash, a hang, a leak or a sanitizer report is fine.
+// Decodes and validates an LDAP message from arbitrary bytes, as the first
+// of a stream, then walks a valid one through the typed accessors of its
+// operation. A valid message must take exactly the octets its headers
+// declare at every level, encode the same way twice and before and after the
+// walk, and leave the stream alone: the next message then decodes as it does
+// alone. Any other outcome but a crash, a hang, a leak or a sanitizer report
+// is fine.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "der_invariants.h"
 #include "vaultcore/vaultcore.h"
 
 namespace {
@@ -126,6 +131,11 @@ void walk(CASN1_LDAPMessage& message)
 
 }  // namespace
 
+static CASN1Type* decodeMessage(CDEREncoding& encoding)
+{
+    return new CASN1_LDAPMessage(encoding);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::vector<unsigned char> bytes(data, data + size);
@@ -133,7 +143,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     encoding->AddRef();
     try {
         CASN1_LDAPMessage message(*encoding);
+        der_invariants::checkBounds(data, size, message, encoding->GetPosition());
+        der_invariants::checkStableEncoding(message);
+        const std::string before = der_invariants::encodingOf(message);
         walk(message);
+        if (der_invariants::encodingOf(message) != before)
+            abort();
+        der_invariants::checkNextDecodesAlone(*encoding, data, size, decodeMessage);
     } catch (CDERDecodingException* e) {
         e->Delete();
     }

@@ -61,6 +61,9 @@ TEST(DumpCommand, BrokenInputIsReportedWithTheOffsetOfTheFault)
         {"high tag number", "\\x1f\\x81\\x00\\x00", "offset 0: identifier 0x1f uses the high tag number form"},
         {"indefinite without end", "\\x30\\x80\\x05\\x00", "an indefinite-length value has no end-of-contents"},
         {"bad contents", "\\x06\\x01\\x80", "not valid DER: the value contents before offset 3 are malformed"},
+        {"component past its parent", "\\x30\\x03\\x04\\x05\\x01\\x02\\x03\\x04\\x05",
+         "offset 2: a value of 5 bytes is declared, but only 1"},
+        {"indefinite primitive", "\\x30\\x02\\x04\\x80", "offset 3: a primitive value has an indefinite length"},
     };
     ToolSandbox box;
     for (const auto& c : cases) {
@@ -82,4 +85,30 @@ TEST(DumpCommand, OptionsMayFollowTheFileName)
     EXPECT_EQ(after.out, before.out);
     EXPECT_EQ(count(after.out, "\n"), 1);
     EXPECT_EQ(box.run("vcore dump -- --ldap").err, "vcore: --ldap: No such file or directory\n");
+}
+
+TEST(DumpCommand, ListsAsManyTopLevelValuesAsOpensslFinds)
+{
+    ToolSandbox box;
+    if (box.run("openssl version").status != 0)
+        GTEST_SKIP() << "no openssl command";
+    const std::string data = std::string(VC_TEST_DATA);
+    // A search request and an unbind; then two results before them.
+    box.run("cat '" + data + "/ldap/search_filter_entry.request.der' > two.der");
+    box.run("printf '\\x30\\x05\\x02\\x01\\x0f\\x42\\x00' >> two.der");
+    box.run("cat '" + data + "/ldap/search_entry.der' '" + data + "/ldap/search_done_success.der' two.der > four.der");
+    const struct {
+        std::string file;
+        int values;
+    } cases[] = {
+        {data + "/der/sample_cert.der", 1}, {data + "/der/crl.der", 1}, {data + "/der/pkcs7_signed.der", 1},
+        {"two.der", 2}, {"four.der", 4},
+    };
+    for (const auto& c : cases) {
+        ToolRun dumped = box.run("vcore dump '" + c.file + "'");
+        EXPECT_EQ(dumped.status, 0) << c.file << ": " << dumped.err;
+        EXPECT_EQ(count("\n" + dumped.out, "\n<"), c.values) << c.file << "\n" << dumped.out;
+        EXPECT_EQ(count(box.run("openssl asn1parse -inform DER -in '" + c.file + "'").out, ":d=0 "), c.values)
+            << c.file;
+    }
 }

@@ -9,6 +9,18 @@
 // Values encode through a CBufferedFilterNS stage and decode from a
 // CDEREncoding. A constructed value owns its components; operations that
 // take a component pointer adopt it.
+//
+// Reading a value (encoding, dumping, comparing, validating, handing out its
+// contents) never moves the position of the encoding it was decoded from, so
+// a stream of concatenated values decodes value by value whatever is done
+// with the values already decoded.
+//
+// Threads: a value, with its whole tree, belongs to one thread at a time,
+// also for const operations (const accessors convert components in place,
+// and referenced contents are read through the position of the shared
+// encoding). Values decoded from one encoding may go to different threads
+// only when that encoding is no longer read or written by anyone: its
+// reference count is atomic, its position is not.
 #include "vaultcore/asn1/buffered_filter.h"
 #include "vaultcore/asn1/der_encoding.h"
 
@@ -59,7 +71,9 @@ public:
     // value is left empty.
     virtual CASN1Type* cloneAndDie() = 0;
     // Takes over the source's contents when its identifier equals this
-    // value's; the source is deleted either way. Returns whether it was taken.
+    // value's; the source is deleted either way, also when taking its
+    // contents fails (FALSE, this value left empty) or throws. Returns
+    // whether it was taken.
     virtual BOOL moveFrom(CASN1Type* source) = 0;
 
 protected:
@@ -153,6 +167,9 @@ protected:
     mutable BOOL m_bSorted = FALSE;
 };
 
+template <class T>
+T* ___convertComponent(CTypedPtrArray<CPtrArray, CASN1Type*>& components, int index);
+
 // A value held as its contents octets.
 class VAULTCORE_API CASN1_PRIMITIVE_TYPE : public CASN1Type, public CByteArrayPro {
 public:
@@ -179,12 +196,15 @@ public:
     void setContentsBytes(const unsigned char* data, unsigned long length);
 
 protected:
+    template <class T>
+    friend T* ___convertComponent(CTypedPtrArray<CPtrArray, CASN1Type*>& components, int index);
     void addConstructedComponent(CASN1Type* component) override;
     void setContents(CDEREncoding& encoding, unsigned long length) override;
     BOOL allowsConstructed() const override { return FALSE; }
     BOOL allowsPrimitive() const override { return TRUE; }
     // Moves the contents, components and own fields of source into this
-    // value; every concrete class extends it with its own fields.
+    // value; every concrete class extends it with its own fields. When it
+    // fails, it does so before the source is changed.
     virtual void takeContentsFrom(CASN1Type& source);
     // Hex-and-text listing of the contents octets.
     void dumpContents(unsigned long indent, CFile* file) const;
@@ -264,8 +284,11 @@ public:
     // Refers to length octets of encoding from position (adds a reference).
     void setReference(CDEREncoding* encoding, unsigned long position, unsigned long length);
     void releaseReference();
-    // Writes the referenced octets into a stage.
+    // Writes the referenced octets into a stage, or copies them into an
+    // array. Neither moves the referenced encoding's position; octets
+    // missing from it fail with the decoding exception.
     void writeReferenced(CBufferedFilterNS& stage) const;
+    void readReferenced(CByteArray& bytes) const;
 
 protected:
     friend class CASN1_PRIMITIVE_TYPE;

@@ -5,6 +5,8 @@
 // One concrete stage class per sink; a stage lives on the stack for one run
 // and ends with finish(), which hands over the last octets and lets the sink
 // conclude (a digest completes, a cipher pads, a comparison decides).
+// A stage belongs to the thread running its encoding; the shared exception
+// objects that stop a run early carry no state and serve every thread.
 #include "vaultcore/asn1/der_encoding.h"
 
 class VAULTCORE_API CBufferedFilterNS {

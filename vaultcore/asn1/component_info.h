@@ -5,6 +5,12 @@
 // ASN1_COMPONENT_INFO rows describing its members in order. Decoding stays
 // generic; the table validates the decoded tree, finds members by name and
 // resolves CHOICE alternatives.
+//
+// Threads: tables are constant data, complete before any call, and every
+// function here only reads them, so they may be used from any number of
+// threads at once. The values the functions are given belong to the
+// calling thread (asn1_type.h).
+#include <memory>
 #include <type_traits>
 
 #include "vaultcore/asn1/asn1_type.h"
@@ -118,33 +124,21 @@ struct vc_is_schema_class<T, std::void_t<typename T::SchemaGenericBase>> : std::
 
 // Moves the generic component into a new object of the schema class T and
 // puts it in its slot. FALSE (nothing changed) when the component is not of
-// T's generic base class.
+// T's generic base class. When moving the contents fails (referenced octets
+// missing from their encoding), the exception passes on and the generic
+// component stays in its slot as it was.
 template <class T>
 T* ___convertComponent(CASN1TypeArray& components, int index)
 {
     CASN1Type* generic = components.GetAt(index);
     if (!dynamic_cast<typename T::SchemaGenericBase*>(generic))
         return nullptr;
-    T* typed = new T;
-    typed->setIdentifier(generic->getIdentifier());
-    const BOOL constructed = generic->isConstructed();
-    const BOOL indefinite = generic->isIndefinite();
-    const BOOL sorted = generic->isSorted();
-    const BOOL alignLeft = generic->isAlignLeft();
-    const BOOL clearAfterGet = generic->isClearAfterGet();
-    typed->moveFrom(generic);  // same identifier: takes the contents and deletes the generic value
-    components.SetAt(index, typed);
-    typed->setConstructed(constructed);
-    typed->setIndefinite(indefinite);
-    // The behaviour flags pass on to the components, so they are only set
-    // where the generic value had them changed from the defaults.
-    if (typed->isSorted() != sorted)
-        typed->OnOffSorted(sorted);
-    if (typed->isAlignLeft() != alignLeft)
-        typed->OnOffAlignLeft(alignLeft);
-    if (typed->isClearAfterGet() != clearAfterGet)
-        typed->OnOffClearAfterGet(clearAfterGet);
-    return typed;
+    std::unique_ptr<T> typed(new T);
+    typed->CASN1Type::operator=(*generic);  // identifier, form and behaviour flags
+    static_cast<CASN1_PRIMITIVE_TYPE*>(typed.get())->takeContentsFrom(*generic);
+    components.SetAt(index, typed.get());
+    delete generic;
+    return typed.release();
 }
 
 // The component at index as class T (converting a generic component of a

@@ -64,8 +64,9 @@ void CASN1_CONSTRUCTED_TYPE::takeContentsFrom(CASN1Type& source)
     CASN1_PRIMITIVE_TYPE::takeContentsFrom(source);
     removeAllComponents();
     if (auto* constructed = dynamic_cast<CASN1_CONSTRUCTED_TYPE*>(&source)) {
-        for (int i = 0; i < constructed->m_components.GetSize(); ++i)
-            m_components.Add(constructed->m_components[i]);
+        // The pointers change hands in one step: if the copy fails, the
+        // source still owns every component and this value none.
+        m_components.Copy(constructed->m_components);
         constructed->m_components.RemoveAll();
     }
 }

@@ -1,4 +1,14 @@
-// The typed and generic decoders and the class made for each identifier.
+// The typed and generic decoders, the class made for each identifier, and
+// the per-thread record of the last decoding failure.
+//
+// Every definite-length constructed value is read as a window of the
+// encoding: its end is kept on the encoding while its components are
+// decoded, and a component whose header or contents would cross that end
+// fails. So the octets each value consumes are exactly the ones its length
+// octets declare, at every level, and two readers of the same octets cannot
+// disagree on where a value ends.
+#include <cstdarg>
+#include <cstdio>
 #include <memory>
 
 #include "vaultcore/asn1/asn1_type.h"
@@ -6,6 +16,13 @@
 
 namespace {
 const char* const kHighTagMessage = "High tag number form is not supported";
+const char* const kEndOfFileMessage = "Unexpected end of file";
+const char* const kPastParentMessage = "Component runs past the end of its parent";
+const char* const kIndefinitePrimitiveMessage = "Indefinite length in primitive encoding";
+const char* const kLengthNotConsumedMessage = "Contents not read to their declared length";
+
+thread_local char lastDecodingMessage[256];
+thread_local long lastDecodingOffset = -1;
 
 unsigned char readIdentifier(CDEREncoding& encoding)
 {
@@ -29,49 +46,118 @@ unsigned long readDefiniteLength(CDEREncoding& encoding, unsigned char first)
     return length;
 }
 
-// Counts one level of nesting on the encoding for as long as it lives.
-class DepthGuard {
+// One level of nesting on the encoding, for as long as it lives: counts the
+// depth, and puts back the enclosing value's end (which the level's own
+// components are bounded by while it runs) when the level is left.
+class DecodingLevel {
 public:
-    explicit DepthGuard(CDEREncoding& encoding) : m_encoding(encoding)
+    explicit DecodingLevel(CDEREncoding& encoding) : m_encoding(encoding), m_enclosingEnd(encoding.m_dwDecodingEnd)
     {
         if (++m_encoding.m_nDecodingDepth > kMaxDecodingDepth) {
             --m_encoding.m_nDecodingDepth;
             ___throwDERDecodingException("Nesting deeper than %u levels", kMaxDecodingDepth);
         }
     }
-    ~DepthGuard() { --m_encoding.m_nDecodingDepth; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
+    ~DecodingLevel()
+    {
+        m_encoding.m_dwDecodingEnd = m_enclosingEnd;
+        --m_encoding.m_nDecodingDepth;
+    }
+    DecodingLevel(const DecodingLevel&) = delete;
+    DecodingLevel& operator=(const DecodingLevel&) = delete;
 
 private:
     CDEREncoding& m_encoding;
+    unsigned long m_enclosingEnd;
 };
+
+// Checks that length contents octets from the position, just behind a
+// header, lie inside the data and inside the enclosing value; returns the
+// position.
+unsigned long contentsStart(CDEREncoding& encoding, unsigned long length)
+{
+    unsigned long position = encoding.GetPosition();
+    unsigned long end = encoding.m_dwDecodingEnd;
+    if (position > end)
+        ___throwDERDecodingException("%s", kPastParentMessage);
+    if (length > encoding.bytesLeft())
+        ___throwDERDecodingException("%s", kEndOfFileMessage);
+    if (length > end - position)
+        ___throwDERDecodingException("%s", kPastParentMessage);
+    return position;
+}
+
+// Remembers, for the innermost value being decoded when a failure passes,
+// where that value starts.
+void noteFailureAt(unsigned long start)
+{
+    if (lastDecodingOffset < 0)
+        lastDecodingOffset = (long)start;
+}
 }  // namespace
+
+void ___throwDERDecodingException(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(lastDecodingMessage, sizeof lastDecodingMessage, format, args);
+    va_end(args);
+    lastDecodingOffset = -1;
+    throw CDERDecodingException::shared();
+}
+
+const char* ___lastDERDecodingMessage()
+{
+    return lastDecodingMessage;
+}
+
+long ___lastDERDecodingOffset()
+{
+    return lastDecodingOffset;
+}
 
 // Reaches the protected decoding hooks of the value classes.
 struct CASN1Decoder {
+    static void decodeAt(CASN1Type* typed, CASN1Type** generic, CDEREncoding& encoding, unsigned long start);
     static void decodeAfterIdentifier(CASN1Type& value, CDEREncoding& encoding, unsigned char identifier);
+    static void decodePrimitive(CASN1Type& value, CDEREncoding& encoding, unsigned long length);
     static void decodeComponents(CASN1Type& value, CDEREncoding& encoding, unsigned long length);
-    static void setContents(CASN1Type& value, CDEREncoding& encoding, unsigned long length)
-    {
-        value.setContents(encoding, length);
-    }
 };
+
+// The value at the position, start: into typed when given, else into a new
+// value of the class its identifier names, handed out through generic.
+void CASN1Decoder::decodeAt(CASN1Type* typed, CASN1Type** generic, CDEREncoding& encoding, unsigned long start)
+{
+    try {
+        unsigned char identifier = readIdentifier(encoding);
+        if (typed) {
+            if ((identifier & kASN1ClassAndTagMask) != (typed->getIdentifier() & kASN1ClassAndTagMask))
+                ___throwDERDecodingException("Another class and tag number expected");
+            decodeAfterIdentifier(*typed, encoding, identifier);
+            return;
+        }
+        std::unique_ptr<CASN1Type> value(___makeASN1Class(identifier & kASN1ClassAndTagMask));
+        decodeAfterIdentifier(*value, encoding, identifier);
+        *generic = value.release();
+    } catch (CDERDecodingException*) {
+        noteFailureAt(start);
+        throw;
+    }
+}
 
 // Steps after the identifier: form checks, length and contents.
 void CASN1Decoder::decodeAfterIdentifier(CASN1Type& value, CDEREncoding& encoding, unsigned char identifier)
 {
-    DepthGuard depth(encoding);
+    DecodingLevel level(encoding);
     unsigned char first = encoding.ReadByte();
     if (!(identifier & kASN1ConstructedBit)) {
         if (!value.allowsPrimitive())
             ___throwDERDecodingException("Encoded type does not allow primitive encoding method");
+        if (first == 0x80)
+            ___throwDERDecodingException("%s", kIndefinitePrimitiveMessage);
         value.setConstructed(FALSE);
         value.setIndefinite(FALSE);
-        unsigned long length = readDefiniteLength(encoding, first);
-        if (length > encoding.bytesLeft())
-            ___throwDERDecodingException("Unexpected end of file");
-        value.setContents(encoding, length);
+        decodePrimitive(value, encoding, readDefiniteLength(encoding, first));
         return;
     }
     if (!value.allowsConstructed())
@@ -81,47 +167,59 @@ void CASN1Decoder::decodeAfterIdentifier(CASN1Type& value, CDEREncoding& encodin
     decodeComponents(value, encoding, first == 0x80 ? 0 : readDefiniteLength(encoding, first));
 }
 
-// Components up to the end-of-contents marker (indefinite) or over length octets.
+void CASN1Decoder::decodePrimitive(CASN1Type& value, CDEREncoding& encoding, unsigned long length)
+{
+    unsigned long start = contentsStart(encoding, length);
+    value.setContents(encoding, length);
+    if (encoding.GetPosition() != start + length)
+        ___throwDERDecodingException("%s", kLengthNotConsumedMessage);
+}
+
+// Components up to the end-of-contents marker (indefinite) or over exactly
+// length octets (definite). Runs inside a DecodingLevel, which restores the
+// enclosing end this narrows.
 void CASN1Decoder::decodeComponents(CASN1Type& value, CDEREncoding& encoding, unsigned long length)
 {
     if (value.isIndefinite()) {
-        while (!encoding.reached00())
-            value.addConstructedComponent(___buildFromEncoding(encoding));
+        contentsStart(encoding, 0);
+        while (!encoding.reached00()) {
+            CASN1Type* component = nullptr;
+            decodeAt(nullptr, &component, encoding, encoding.GetPosition());
+            value.addConstructedComponent(component);
+        }
+        // The end-of-contents octets themselves must lie inside the enclosing value.
+        if (encoding.GetPosition() > encoding.m_dwDecodingEnd)
+            ___throwDERDecodingException("%s", kPastParentMessage);
         return;
     }
-    if (length > encoding.bytesLeft())
-        ___throwDERDecodingException("Unexpected end of file");
-    unsigned long end = (unsigned long)encoding.Seek(0, CFile::current) + length;
-    while ((unsigned long)encoding.Seek(0, CFile::current) < end)
-        value.addConstructedComponent(___buildFromEncoding(encoding));
+    unsigned long end = contentsStart(encoding, length) + length;
+    encoding.m_dwDecodingEnd = end;
+    for (unsigned long position = end - length; position < end; position = encoding.GetPosition()) {
+        CASN1Type* component = nullptr;
+        decodeAt(nullptr, &component, encoding, position);
+        value.addConstructedComponent(component);
+    }
 }
 
 void ___getContentsFromEncoding(CASN1Type& value, CDEREncoding& encoding, unsigned long length)
 {
-    if (!value.isConstructed()) {
-        if (length > encoding.bytesLeft())
-            ___throwDERDecodingException("Unexpected end of file");
-        CASN1Decoder::setContents(value, encoding, length);
-        return;
-    }
-    DepthGuard depth(encoding);
-    CASN1Decoder::decodeComponents(value, encoding, length);
+    DecodingLevel level(encoding);
+    if (!value.isConstructed())
+        CASN1Decoder::decodePrimitive(value, encoding, length);
+    else
+        CASN1Decoder::decodeComponents(value, encoding, length);
 }
 
 void ___buildFromEncoding(CASN1Type& value, CDEREncoding& encoding)
 {
-    unsigned char identifier = readIdentifier(encoding);
-    if ((identifier & kASN1ClassAndTagMask) != (value.getIdentifier() & kASN1ClassAndTagMask))
-        ___throwDERDecodingException("Another class and tag number expected");
-    CASN1Decoder::decodeAfterIdentifier(value, encoding, identifier);
+    CASN1Decoder::decodeAt(&value, nullptr, encoding, encoding.GetPosition());
 }
 
 CASN1Type* ___buildFromEncoding(CDEREncoding& encoding)
 {
-    unsigned char identifier = readIdentifier(encoding);
-    std::unique_ptr<CASN1Type> value(___makeASN1Class(identifier & kASN1ClassAndTagMask));
-    CASN1Decoder::decodeAfterIdentifier(*value, encoding, identifier);
-    return value.release();
+    CASN1Type* value = nullptr;
+    CASN1Decoder::decodeAt(nullptr, &value, encoding, encoding.GetPosition());
+    return value;
 }
 
 CASN1Type* ___makeASN1Class(unsigned char identifier)

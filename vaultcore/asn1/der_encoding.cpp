@@ -1,6 +1,5 @@
 #include "vaultcore/asn1/der_encoding.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +11,6 @@ IMPLEMENT_DYNAMIC(CMemFilePro, CMemFile)
 
 namespace {
 const char* const kConvertedMessage = "CException -> CDERDecodingException";
-thread_local char lastDecodingMessage[256];
 const unsigned long kCopyBlock = 1024;
 
 // Runs a file operation; any class-library exception it raises becomes the
@@ -35,20 +33,6 @@ CDERDecodingException* CDERDecodingException::shared()
 {
     static CDERDecodingException instance;
     return &instance;
-}
-
-void ___throwDERDecodingException(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(lastDecodingMessage, sizeof lastDecodingMessage, format, args);
-    va_end(args);
-    throw CDERDecodingException::shared();
-}
-
-const char* ___lastDERDecodingMessage()
-{
-    return lastDecodingMessage;
 }
 
 static unsigned long octetsFor(unsigned long value)
@@ -96,7 +80,9 @@ long ___extractEncodingLength(const unsigned char* data, unsigned long available
 
 long CUnknown::Release()
 {
-    long count = --m_nRef;
+    // acq_rel: whatever other threads did with the object before their last
+    // Release is visible to the thread that deletes it.
+    long count = m_nRef.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (count == 0) {
         FinalRelease();
         if (m_bAutoDelete)
@@ -270,16 +256,38 @@ void CDEREncoding::Read(CFile& f, unsigned long n)
     });
 }
 
+unsigned long CDEREncoding::ReadAt(unsigned long position, unsigned char* buffer, unsigned long n)
+{
+    CDERPositionKeeper keep(*this);
+    Seek((long)position, CFile::begin);
+    return Read(buffer, n);
+}
+
+unsigned long CDEREncoding::ReadAt(unsigned long position, CByteArray& bytes, unsigned long n)
+{
+    CDERPositionKeeper keep(*this);
+    Seek((long)position, CFile::begin);
+    return Read(bytes, n);
+}
+
+CFile& CDEREncoding::writableFile()
+{
+    if (!m_pFile)
+        ___throwDERDecodingException("%s", kConvertedMessage);
+    return *m_pFile;
+}
+
 void CDEREncoding::WriteByte(unsigned char b)
 {
-    m_pFile->Write(&b, 1);
+    writableFile().Write(&b, 1);
 }
 
 void CDEREncoding::Write(const unsigned char* data, unsigned long n)
 {
+    CFile& file = writableFile();
     while (n > 0) {
         UINT chunk = (UINT)(n > 0x40000000UL ? 0x40000000UL : n);
-        m_pFile->Write(data, chunk);
+        file.Write(data, chunk);
         data += chunk;
         n -= chunk;
     }
@@ -287,18 +295,20 @@ void CDEREncoding::Write(const unsigned char* data, unsigned long n)
 
 void CDEREncoding::Write(const CByteArray& bytes)
 {
+    CFile& file = writableFile();
     if (bytes.GetSize() > 0)
-        Write(bytes.GetData(), (unsigned long)bytes.GetSize());
+        file.Write(bytes.GetData(), (UINT)bytes.GetSize());
 }
 
 void CDEREncoding::Write(CFile& f, unsigned long n)
 {
+    CFile& file = writableFile();
     unsigned char block[kCopyBlock];
     while (n > 0) {
         UINT chunk = (UINT)(n < kCopyBlock ? n : kCopyBlock);
         if (f.Read(block, chunk) != chunk)
             AfxThrowFileException(CFileException::endOfFile, -1, f.GetFilePath());
-        m_pFile->Write(block, chunk);
+        file.Write(block, chunk);
         n -= chunk;
     }
 }
@@ -315,6 +325,11 @@ long CDEREncoding::Seek(long offset, unsigned int from)
 void CDEREncoding::SeekToBegin()
 {
     Seek(0, CFile::begin);
+}
+
+unsigned long CDEREncoding::GetPosition()
+{
+    return (unsigned long)Seek(0, CFile::current);
 }
 
 int CDEREncoding::reached00()

@@ -3,6 +3,9 @@
 // CASN1_OBJECT_IDENTIFIER whose default constructor gives its fixed value;
 // recognising an identifier means comparing it with a constructed one:
 //     if (decoded == CASN1_md5()) ...
+// The table below is constant; each object built from it is a value of its
+// own, so the classes may be used on any thread (a value itself belongs to
+// one thread at a time).
 #include "vaultcore/asn1/object_identifier.h"
 
 // The table: class name, then the arcs. Rows are grouped by arc and each one

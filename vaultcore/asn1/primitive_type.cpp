@@ -1,4 +1,5 @@
 #include <cstring>
+#include <memory>
 
 #include "vaultcore/asn1/asn1_type.h"
 
@@ -46,17 +47,23 @@ CASN1Type* CASN1_PRIMITIVE_TYPE::cloneAndDie()
 
 BOOL CASN1_PRIMITIVE_TYPE::moveFrom(CASN1Type* source)
 {
-    if (!source)
+    if (!source || source == this)
+        return source == this;
+    std::unique_ptr<CASN1Type> consumed(source);
+    if (source->getIdentifier() != m_identifier)
         return FALSE;
-    BOOL same = source->getIdentifier() == m_identifier;
-    if (same && source != this) {
-        m_bConstructed = source->isConstructed();
-        m_bIndefinite = source->isIndefinite();
+    m_bConstructed = source->isConstructed();
+    m_bIndefinite = source->isIndefinite();
+    try {
         takeContentsFrom(*source);
+    } catch (CDERDecodingException* e) {
+        // Contents that cannot be read (referenced octets missing from
+        // their encoding): nothing is taken, as for a value of another type.
+        e->Delete();
+        clear();
+        return FALSE;
     }
-    if (source != this)
-        delete source;
-    return same;
+    return TRUE;
 }
 
 void CASN1_PRIMITIVE_TYPE::takeContentsFrom(CASN1Type& source)
@@ -66,10 +73,7 @@ void CASN1_PRIMITIVE_TYPE::takeContentsFrom(CASN1Type& source)
         // Contents still inside the encoding they came from: read them now.
         if (!tagged->isConstructed() && tagged->getReference() && tagged->contentsLength() == 0) {
             CByteArray bytes;
-            CDEREncoding& encoding = *tagged->getReference();
-            encoding.Seek((long)tagged->getReferencePosition(), CFile::begin);
-            if (encoding.Read(bytes, tagged->getReferenceLength()) != tagged->getReferenceLength())
-                ___throwDERDecodingException("Unexpected end of file");
+            tagged->readReferenced(bytes);
             Copy(bytes);
             return;
         }
@@ -125,6 +129,9 @@ BOOL CASN1_PRIMITIVE_TYPE::fromImplicit(CASN1_TAGGED& tagged)
     m_bIndefinite = FALSE;
     CDEREncoding& encoding = *tagged.getReference();
     try {
+        // The contents are read where the reference says; the encoding's
+        // position is someone else's and is put back.
+        CDERPositionKeeper keep(encoding);
         encoding.Seek((long)tagged.getReferencePosition(), CFile::begin);
         setContents(encoding, tagged.getReferenceLength());
     } catch (CDERDecodingException* e) {
@@ -156,8 +163,8 @@ void CASN1_PRIMITIVE_TYPE::addConstructedComponent(CASN1Type* component)
 
 void CASN1_PRIMITIVE_TYPE::setContents(CDEREncoding& encoding, unsigned long length)
 {
-    if (length > encoding.bytesLeft())
-        ___throwDERDecodingException("Unexpected end of file");
+    // Read sizes the array to the octets actually there, so a length beyond
+    // the data allocates nothing before it fails here.
     if (encoding.Read(*this, length) != length)
         ___throwDERDecodingException("Unexpected end of file");
 }

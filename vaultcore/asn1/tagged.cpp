@@ -81,16 +81,27 @@ void CASN1_TAGGED::writeReferenced(CBufferedFilterNS& stage) const
 {
     if (!m_pEncoding || m_dwLength == 0)
         return;
-    m_pEncoding->Seek((long)m_dwPosition, CFile::begin);
+    // Each block is read in place and the position put back before the
+    // stage takes it: the stage may write into this very encoding, and a
+    // decoding of the next value may be going on in it.
     unsigned char block[1024];
-    unsigned long left = m_dwLength;
-    while (left > 0) {
-        unsigned long chunk = left < sizeof block ? left : sizeof block;
-        if (m_pEncoding->Read(block, chunk) != chunk)
+    unsigned long done = 0;
+    while (done < m_dwLength) {
+        unsigned long chunk = m_dwLength - done < sizeof block ? m_dwLength - done : sizeof block;
+        if (m_pEncoding->ReadAt(m_dwPosition + done, block, chunk) != chunk)
             ___throwDERDecodingException("Unexpected end of file");
         stage.write(block, chunk);
-        left -= chunk;
+        done += chunk;
     }
+}
+
+void CASN1_TAGGED::readReferenced(CByteArray& bytes) const
+{
+    bytes.RemoveAll();
+    if (!m_pEncoding)
+        return;
+    if (m_pEncoding->ReadAt(m_dwPosition, bytes, m_dwLength) != m_dwLength)
+        ___throwDERDecodingException("Unexpected end of file");
 }
 
 void CASN1_TAGGED::writeEncoding(CBufferedFilterNS& stage, int withoutHeader, int useIdentifier,

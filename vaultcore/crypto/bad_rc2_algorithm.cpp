@@ -4,6 +4,7 @@
 
 #include "vaultcore/crypto/rc2_core.h"
 #include "vaultcore/crypto/rc2_tab.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 void CBadRC2Algorithm::BuildPermutation(unsigned char* table)
 {
@@ -24,7 +25,7 @@ CBadRC2Algorithm::CBadRC2Algorithm(const CRC2key& key, int mode, const unsigned 
 
 CBadRC2Algorithm::~CBadRC2Algorithm()
 {
-    std::memset(m_keyWords, 0, sizeof m_keyWords);
+    vcSecureZero(m_keyWords, sizeof m_keyWords);
 }
 
 void CBadRC2Algorithm::EncipherAlgorithm(const unsigned char* in, unsigned char* out)

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "vaultcore/crypto/secure_zero.h"
+
 CCBC_ModeProcessor::CCBC_ModeProcessor(unsigned long blockSize) : m_dwBlockSize((DWORD)blockSize)
 {
     m_feedback.SetSize((int)blockSize);
@@ -9,8 +11,7 @@ CCBC_ModeProcessor::CCBC_ModeProcessor(unsigned long blockSize) : m_dwBlockSize(
 
 CCBC_ModeProcessor::~CCBC_ModeProcessor()
 {
-    if (m_feedback.GetSize() > 0)
-        std::memset(m_feedback.GetData(), 0, (size_t)m_feedback.GetSize());
+    vcSecureZero(m_feedback);
 }
 
 void CCBC_ModeProcessor::EncryptPreProcess(const unsigned char* in, unsigned char* work, unsigned char* chain)

@@ -2,29 +2,25 @@
 
 #include <cstring>
 
+#include "vaultcore/crypto/secure_zero.h"
+
 CCipherFilterNS::CCipherFilterNS(CCryptoProcessor& processor, CBufferedFilterNS& next, CProgress* progress,
                                  unsigned long capacity)
     : CBufferedFilterNS(capacity), m_processor(processor), m_next(next), m_progress(progress)
 {
 }
 
-static void wipe(CByteArray& bytes)
-{
-    if (bytes.GetSize() > 0)
-        std::memset(bytes.GetData(), 0, (size_t)bytes.GetSize());
-}
-
 CCipherFilterNS::~CCipherFilterNS()
 {
-    wipe(m_pending);
-    wipe(m_output);
-    wipe(m_buffer);
+    vcSecureZero(m_pending);
+    vcSecureZero(m_output);
+    vcSecureZero(m_buffer);
 }
 
 void CCipherFilterNS::reset()
 {
     CBufferedFilterNS::reset();
-    wipe(m_pending);
+    vcSecureZero(m_pending);
     m_pending.SetSize(0);
 }
 
@@ -44,7 +40,7 @@ void CCipherFilterNS::drop(unsigned long n)
     const unsigned long left = (unsigned long)m_pending.GetSize() - n;
     if (left)
         std::memmove(m_pending.GetData(), m_pending.GetData() + n, left);
-    std::memset(m_pending.GetData() + left, 0, n);
+    vcSecureZero(m_pending.GetData() + left, n);
     m_pending.SetSize((int)left);
 }
 

@@ -4,6 +4,7 @@
 
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/crypto/progress.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 IMPLEMENT_DYNAMIC(CCryptoFile, CFile)
 
@@ -14,12 +15,6 @@ const unsigned long kUnit = 8;
 unsigned long roundUp(unsigned long n, unsigned long unit)
 {
     return (n + unit - 1) / unit * unit;
-}
-
-void wipe(CByteArray& bytes)
-{
-    if (bytes.GetSize() > 0)
-        std::memset(bytes.GetData(), 0, (size_t)bytes.GetSize());
 }
 
 }  // namespace
@@ -60,8 +55,8 @@ CCryptoFile::~CCryptoFile()
     }
     if (m_bOwnsFile)
         delete m_pFile;
-    wipe(m_plain);
-    wipe(m_cipher);
+    vcSecureZero(m_plain);
+    vcSecureZero(m_cipher);
 }
 
 BOOL CCryptoFile::Open(const char*, UINT, CFileException*)
@@ -275,7 +270,7 @@ void EncryptFile(CCryptoProcessor& processor, CFile& in, unsigned long n, CFile&
     const unsigned long written = processor.EncryptFinal(plain.GetData(), rest, cipher.GetData(), progress);
     if (written)
         out.Write(cipher.GetData(), (UINT)written);
-    wipe(plain);
+    vcSecureZero(plain);
 }
 
 void DecryptFile(CCryptoProcessor& processor, CFile& in, unsigned long n, CFile& out, unsigned long chunkSize,
@@ -307,5 +302,5 @@ void DecryptFile(CCryptoProcessor& processor, CFile& in, unsigned long n, CFile&
     const unsigned long written = processor.DecryptFinal(cipher.GetData(), rest, plain.GetData(), progress);
     if (written)
         out.Write(plain.GetData(), (UINT)written);
-    wipe(plain);
+    vcSecureZero(plain);
 }

@@ -4,6 +4,7 @@
 
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/crypto/progress.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 CCryptoProcessor::CCryptoProcessor(unsigned long blockSize, int mode, const unsigned char* iv)
     : m_nMode(mode), m_dwBlockSize((DWORD)blockSize)
@@ -18,18 +19,12 @@ CCryptoProcessor::CCryptoProcessor(unsigned long blockSize, int mode, const unsi
     }
 }
 
-static void wipe(CByteArray& bytes)
-{
-    if (bytes.GetSize() > 0)
-        std::memset(bytes.GetData(), 0, (size_t)bytes.GetSize());
-}
-
 CCryptoProcessor::~CCryptoProcessor()
 {
-    wipe(m_initialVector);
-    wipe(m_encryptChain);
-    wipe(m_decryptChain);
-    std::memset(m_feedback, 0, sizeof m_feedback);
+    vcSecureZero(m_initialVector);
+    vcSecureZero(m_encryptChain);
+    vcSecureZero(m_decryptChain);
+    vcSecureZero(m_feedback, sizeof m_feedback);
 }
 
 unsigned long CCryptoProcessor::EncrFinalOutMaxSize(unsigned long n)
@@ -120,7 +115,7 @@ unsigned long CCryptoProcessor::EncryptFinal(const unsigned char* in, unsigned l
         std::memcpy(last, in + whole, rest);
     std::memset(last + rest, pad, b - rest);
     EncryptBlock(last, b, out + whole, progress);
-    std::memset(last, 0, sizeof last);
+    vcSecureZero(last, sizeof last);
     return whole + b;
 }
 
@@ -140,19 +135,19 @@ unsigned long CCryptoProcessor::DecryptFinal(const unsigned char* in, unsigned l
     DecryptBlock(in + front, b, last, progress);
     const unsigned long pad = last[b - 1];
     if (pad < 1 || pad > b) {
-        std::memset(last, 0, sizeof last);
+        vcSecureZero(last, sizeof last);
         AfxThrowUnlockException("DecryptFinal - bad padding: pad_size = %d!", (int)pad);
     }
     for (unsigned long i = b - pad; i < b; ++i) {
         if (last[i] != pad) {
             const unsigned int bad = last[i];
-            std::memset(last, 0, sizeof last);
+            vcSecureZero(last, sizeof last);
             AfxThrowUnlockException("DecryptFinal - bad padding data (%x) !", bad);
         }
     }
     if (b - pad)
         std::memcpy(out + front, last, b - pad);
-    std::memset(last, 0, sizeof last);
+    vcSecureZero(last, sizeof last);
     return n - pad;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "vaultcore/crypto/des_core.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 namespace des_core {
 
@@ -51,13 +52,13 @@ CDESAlgorithm::CDESAlgorithm(const CDESkey& key, int mode, const unsigned char* 
     unsigned char k[8] = {0};
     std::memcpy(k, key.Data(), key.Size() < 8 ? key.Size() : 8);
     des_core::keySchedule(k, m_encryptKeys, m_decryptKeys);
-    std::memset(k, 0, sizeof k);
+    vcSecureZero(k, sizeof k);
 }
 
 CDESAlgorithm::~CDESAlgorithm()
 {
-    std::memset(m_encryptKeys, 0, sizeof m_encryptKeys);
-    std::memset(m_decryptKeys, 0, sizeof m_decryptKeys);
+    vcSecureZero(m_encryptKeys, sizeof m_encryptKeys);
+    vcSecureZero(m_decryptKeys, sizeof m_decryptKeys);
 }
 
 void CDESAlgorithm::EncipherAlgorithm(const unsigned char* in, unsigned char* out)

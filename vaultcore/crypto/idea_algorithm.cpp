@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "vaultcore/crypto/secure_zero.h"
+
 namespace {
 
 // Multiplication modulo 2^16 + 1, the word 0 standing for 2^16.
@@ -97,7 +99,7 @@ CIDEAAlgorithm::CIDEAAlgorithm(const CIDEAkey& key, int mode, const unsigned cha
         ek[n] = (WORD)(j < 4 ? hi >> (48 - 16 * j) : lo >> (48 - 16 * (j - 4)));
     }
     hi = lo = 0;
-    std::memset(k, 0, sizeof k);
+    vcSecureZero(k, sizeof k);
 
     WORD* dk = m_decryptKeys;
     dk[0] = mulInverse(ek[48]);
@@ -123,8 +125,8 @@ CIDEAAlgorithm::CIDEAAlgorithm(const CIDEAkey& key, int mode, const unsigned cha
 
 CIDEAAlgorithm::~CIDEAAlgorithm()
 {
-    std::memset(m_encryptKeys, 0, sizeof m_encryptKeys);
-    std::memset(m_decryptKeys, 0, sizeof m_decryptKeys);
+    vcSecureZero(m_encryptKeys, sizeof m_encryptKeys);
+    vcSecureZero(m_decryptKeys, sizeof m_decryptKeys);
 }
 
 void CIDEAAlgorithm::EncipherAlgorithm(const unsigned char* in, unsigned char* out)

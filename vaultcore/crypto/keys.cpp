@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "vaultcore/crypto/randoms_generator.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 IMPLEMENT_SERIAL(CKey, CObject, 1)
 IMPLEMENT_SERIAL(CDESkey, CKey, 1)
@@ -53,8 +54,7 @@ CKey& CKey::operator=(const CKey& other)
 
 CKey::~CKey()
 {
-    if (m_key.GetSize() > 0)
-        std::memset(m_key.GetData(), 0, (size_t)m_key.GetSize());
+    vcSecureZero(m_key);
 }
 
 void CKey::fillRandom(unsigned short n)
@@ -73,8 +73,7 @@ BOOL CKey::IsValid() const
 
 BOOL CKey::Set(const unsigned char* p, unsigned long n)
 {
-    if (m_key.GetSize() > 0)
-        std::memset(m_key.GetData(), 0, (size_t)m_key.GetSize());
+    vcSecureZero(m_key);
     m_key.SetSize((int)n);
     if (n)
         std::memmove(m_key.GetData(), p, n);

@@ -3,10 +3,18 @@
 #include <cstring>
 
 #include "vaultcore/crypto/md2_tab.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 CMD2DigestMaker::CMD2DigestMaker() : CDigestMaker(16)
 {
     ResetContext();
+}
+
+CMD2DigestMaker::~CMD2DigestMaker()
+{
+    vcSecureZero(m_state, sizeof m_state);
+    vcSecureZero(m_checksum, sizeof m_checksum);
+    vcSecureZero(m_block, sizeof m_block);
 }
 
 void CMD2DigestMaker::ResetContext()

@@ -5,6 +5,9 @@
 class VAULTCORE_API CMD2DigestMaker : public CDigestMaker {
 public:
     CMD2DigestMaker();
+    // Wipes the state and the buffered bytes: a maker may have digested
+    // secrets (the random generator's state, say).
+    ~CMD2DigestMaker() override;
 
     // The 16-byte state X.
     void GetCurrentDigest(unsigned char* out) const override;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "vaultcore/crypto/secure_zero.h"
+
 namespace {
 inline uint32_t load32le(const unsigned char* p)
 {
@@ -110,6 +112,12 @@ void md5Compress(uint32_t state[4], const unsigned char* block)
 CMD5DigestMaker::CMD5DigestMaker() : CDigestMaker(64)
 {
     ResetContext();
+}
+
+CMD5DigestMaker::~CMD5DigestMaker()
+{
+    vcSecureZero(m_state, sizeof m_state);
+    vcSecureZero(m_block, sizeof m_block);
 }
 
 void CMD5DigestMaker::ResetContext()

@@ -5,6 +5,9 @@
 class VAULTCORE_API CMD5DigestMaker : public CDigestMaker {
 public:
     CMD5DigestMaker();
+    // Wipes the state and the buffered bytes: a maker may have digested
+    // secrets (the random generator's state, say).
+    ~CMD5DigestMaker() override;
 
     // A, B, C, D little-endian: 16 bytes.
     void GetCurrentDigest(unsigned char* out) const override;

@@ -6,6 +6,22 @@
 #include <cstring>
 
 #include "vaultcore/crypto/md5_digest_maker.h"
+#include "vaultcore/crypto/secure_zero.h"
+
+void vcSystemRandomBytes(unsigned char* out, unsigned long n)
+{
+    unsigned long got = 0;
+    while (got < n) {
+        ssize_t r = getrandom(out + got, n - got, 0);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            // No usable source: never fall back to guessable bytes.
+            AfxThrowResourceException();
+        }
+        got += (unsigned long)r;
+    }
+}
 
 namespace {
 // Bytes from the kernel's cryptographic generator, drawn in batches.
@@ -31,22 +47,12 @@ public:
             w = w << 8 | byte();
         return w;
     }
-    ~SystemEntropy() { std::memset(m_pool, 0, sizeof m_pool); }
+    ~SystemEntropy() { vcSecureZero(m_pool, sizeof m_pool); }
 
 private:
     void refill()
     {
-        size_t got = 0;
-        while (got < sizeof m_pool) {
-            ssize_t r = getrandom(m_pool + got, sizeof m_pool - got, 0);
-            if (r < 0) {
-                if (errno == EINTR)
-                    continue;
-                // No usable source: never fall back to guessable bytes.
-                AfxThrowResourceException();
-            }
-            got += (size_t)r;
-        }
+        vcSystemRandomBytes(m_pool, sizeof m_pool);
         m_next = 0;
     }
 
@@ -65,6 +71,11 @@ CRandomsGenerator::CRandomsGenerator(const unsigned char* seed, unsigned long le
 {
     std::memset(m_state, 0, sizeof m_state);
     RegenerateRandoms(seed, length);
+}
+
+CRandomsGenerator::~CRandomsGenerator()
+{
+    vcSecureZero(m_state, sizeof m_state);
 }
 
 void CRandomsGenerator::RegenerateRandoms(const unsigned char* seed, unsigned long length)
@@ -87,7 +98,7 @@ void CRandomsGenerator::RegenerateRandoms(const unsigned char* seed, unsigned lo
     md5.UpdateBlock(r, 20, nullptr, 0, 1);
     md5.UpdateBlock(m_state, 16, nullptr, 1, 1);
     md5.GetCurrentDigest(m_state);
-    std::memset(r, 0, sizeof r);
+    vcSecureZero(r, sizeof r);
 }
 
 void CRandomsGenerator::GetRandomBlock(unsigned char* out, unsigned long n)

@@ -14,6 +14,8 @@ public:
     CRandomsGenerator(const unsigned char* seed, unsigned long length);
     CRandomsGenerator(const CRandomsGenerator&) = default;
     CRandomsGenerator& operator=(const CRandomsGenerator&) = default;
+    // Wipes the state.
+    ~CRandomsGenerator();
 
     // Mixes fresh entropy, and the seed when given, into the state.
     void RegenerateRandoms(const unsigned char* seed = nullptr, unsigned long length = 0);
@@ -23,3 +25,7 @@ public:
 private:
     unsigned char m_state[16];
 };
+
+// n bytes straight from the operating system's cryptographic generator,
+// zero bytes included; throws CResourceException when it has none to give.
+VAULTCORE_API void vcSystemRandomBytes(unsigned char* out, unsigned long n);

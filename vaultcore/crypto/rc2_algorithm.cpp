@@ -4,6 +4,7 @@
 
 #include "vaultcore/crypto/rc2_core.h"
 #include "vaultcore/crypto/rc2_tab.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 namespace rc2_core {
 
@@ -28,7 +29,7 @@ void expandKey(const unsigned char* key, unsigned long T, unsigned T1, const uns
         L[i] = P[L[i + 1] ^ L[i + T8]];
     for (int i = 0; i < 64; ++i)
         K[i] = (WORD)(L[2 * i] | (L[2 * i + 1] << 8));
-    std::memset(L, 0, sizeof L);
+    vcSecureZero(L, sizeof L);
 }
 
 }  // namespace rc2_core
@@ -41,7 +42,7 @@ CRC2Algorithm::CRC2Algorithm(const CRC2key& key, int mode, const unsigned char* 
 
 CRC2Algorithm::~CRC2Algorithm()
 {
-    std::memset(m_keyWords, 0, sizeof m_keyWords);
+    vcSecureZero(m_keyWords, sizeof m_keyWords);
 }
 
 void CRC2Algorithm::EncipherAlgorithm(const unsigned char* in, unsigned char* out)

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "vaultcore/crypto/crypto_exceptions.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 namespace {
 
@@ -81,8 +82,8 @@ void expand(const unsigned char* key, unsigned long b, unsigned long rounds, std
         j = (j + 1) % c;
     }
     out.assign(S.begin(), S.end());
-    std::fill(L.begin(), L.end(), 0);
-    std::fill(S.begin(), S.end(), 0);
+    vcSecureZero(L.data(), L.size() * sizeof L[0]);
+    vcSecureZero(S.data(), S.size() * sizeof S[0]);
 }
 
 template <class W>
@@ -154,7 +155,7 @@ CRC5PadAlgorithm::CRC5PadAlgorithm(const CRC5key& key, unsigned long rounds, uns
 
 CRC5PadAlgorithm::~CRC5PadAlgorithm()
 {
-    std::fill(m_S.begin(), m_S.end(), 0);
+    vcSecureZero(m_S.data(), m_S.size() * sizeof m_S[0]);
 }
 
 void CRC5PadAlgorithm::EncipherAlgorithm(const unsigned char* in, unsigned char* out)

@@ -8,6 +8,7 @@
 #include "vaultcore/crypto/prime_search_progress.h"
 #include "vaultcore/crypto/progress.h"
 #include "vaultcore/crypto/randoms_generator.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ CHugeDigit PrimeNumber(const CHugeDigit& b, const CHugeDigit& c, const CHugeDigi
     generator.GetRandomBlock(random, sizeof random);
     CHugeDigit a;
     a.Decode(random, sizeof random);
-    std::memset(random, 0, sizeof random);
+    vcSecureZero(random, sizeof random);
     const CHugeDigit one(1ul);
     a = Add(Modulo(a, Add(Subtract(c, b), one)), b);
     a = Add(Subtract(a, Modulo(a, d)), one);

@@ -3,7 +3,10 @@
 #include <cstring>
 
 #include "vaultcore/crypto/crypto_exceptions.h"
+#include "vaultcore/crypto/huge_digit.h"
 #include "vaultcore/crypto/keys.h"
+#include "vaultcore/crypto/rsa_private_operation.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 IMPLEMENT_SERIAL(CRSAPrivateKey, CRSAPublicKey, 1)
 
@@ -36,12 +39,10 @@ CRSAPrivateKey& CRSAPrivateKey::operator=(const CRSAPrivateKey& other)
 CRSAPrivateKey::~CRSAPrivateKey()
 {
     // Secret material does not outlive the key.
-    volatile unsigned char* p = m_privateExponent;
-    for (size_t i = 0; i < sizeof m_privateExponent; ++i)
-        p[i] = 0;
-    std::memset(m_prime, 0, sizeof m_prime);
-    std::memset(m_primeExponent, 0, sizeof m_primeExponent);
-    std::memset(m_coefficient, 0, sizeof m_coefficient);
+    vcSecureZero(m_privateExponent, sizeof m_privateExponent);
+    vcSecureZero(m_prime, sizeof m_prime);
+    vcSecureZero(m_primeExponent, sizeof m_primeExponent);
+    vcSecureZero(m_coefficient, sizeof m_coefficient);
 }
 
 BOOL CRSAPrivateKey::SetPrivateKey(const unsigned char* d, unsigned long dLength, const unsigned char* p,
@@ -100,7 +101,13 @@ void CRSAPrivateKey::Serialize(CArchive& ar)
 
 void CRSAPrivateKey::ProcessData(const CByteArray& in, CByteArray& out) const
 {
-    modPower(in, m_privateExponent, out, "CRSAPrivateKey::ProcessData - data corrupted or key is not valid");
+    static const char failure[] = "CRSAPrivateKey::ProcessData - data corrupted or key is not valid";
+    CHugeDigit x, y;
+    readOperand(in, x, failure);
+    rsaPrivateOperation(*this, x, y, failure);
+    writeResult(y, out);
+    // An unwrapped key passes through y.
+    vcSecureZero(&y, sizeof y);
 }
 
 void CRSAPrivateKey::EncodeData(const unsigned char* p, unsigned long n, CByteArray& out,
@@ -181,12 +188,11 @@ void CRSAPrivateKey::UnlockKey(const CByteArray& locked, CKey& key, unsigned sho
     if (key.Size())
         std::memcpy(previous.GetData(), key.Data(), key.Size());
     const BOOL valid = key.Set(data.GetData(), (unsigned long)data.GetSize());
-    std::memset(data.GetData(), 0, (size_t)data.GetSize());
-    std::memset(block.GetData(), 0, (size_t)block.GetSize());
+    vcSecureZero(data);
+    vcSecureZero(block);
     if (!valid)
         key.Set(previous.GetData(), (unsigned long)previous.GetSize());
-    if (previous.GetSize())
-        std::memset(previous.GetData(), 0, (size_t)previous.GetSize());
+    vcSecureZero(previous);
     if (!valid)
         AfxThrowUnlockException("CRSAPrivateKey::UnlockKey - locked key is corrupted (data are not valid)");
 }

@@ -2,8 +2,9 @@
 // CRSAPrivateKey: the private half of an RSA key (exponent d, primes p > q,
 // d mod (p - 1), d mod (q - 1), q^-1 mod p), with signing (LockDigest,
 // block type 1) and unwrapping a symmetric key (UnlockKey, block type 2).
-// The private operation is x^d mod n; the primes are kept for the stored
-// forms and are not used by it.
+// The private operation gives x^d mod n, computed with the primes when the
+// key has them, on a blinded input, in constant time and checked with the
+// public exponent before it leaves (see rsa_private_operation.h).
 //
 // Archive form: the public part, then byte 0, WORD L1 (<= 256), d in L1
 // bytes, WORD L2 (<= 256), p || q in L2 bytes, dP || dQ in L2 bytes and the
@@ -43,7 +44,8 @@ public:
                        unsigned long qInvLength);
 
 protected:
-    // out = in^d mod n.
+    // out = in^d mod n; throws CUnlockException when the key cannot do it
+    // (an even modulus, no public exponent) or the result does not verify.
     void ProcessData(const CByteArray& in, CByteArray& out) const override;
     // The given block type, padding FF (00 for block type 0).
     void EncodeData(const unsigned char* p, unsigned long n, CByteArray& out, unsigned char blockType) const override;

@@ -102,11 +102,8 @@ void CRSAPublicKey::Serialize(CArchive& ar)
 
 // --- the RSA operation and the blocks ---
 
-void CRSAPublicKey::modPower(const CByteArray& in, const unsigned char* exponent, CByteArray& out,
-                             const char* message) const
+void CRSAPublicKey::readOperand(const CByteArray& in, CHugeDigit& x, const char* message) const
 {
-    const unsigned long k = RsaOutputSize();
-    // Bytes in front of the last 256 must be zero: the number is taken whole.
     const unsigned char* data = in.GetData();
     unsigned long size = (unsigned long)in.GetSize();
     while (size > kFieldSize && *data == 0) {
@@ -115,13 +112,16 @@ void CRSAPublicKey::modPower(const CByteArray& in, const unsigned char* exponent
     }
     if (size > kFieldSize)
         AfxThrowUnlockException("%s", message);
-    CHugeDigit x, n, e;
+    CHugeDigit n;
     x.Decode(data, (unsigned short)size);
     n.Decode(m_modulus, kFieldSize);
-    e.Decode(exponent, kFieldSize);
     if (IsGreater(x, n) || n.Zero())
         AfxThrowUnlockException("%s", message);
-    const CHugeDigit y = ModPower(x, e, n);
+}
+
+void CRSAPublicKey::writeResult(const CHugeDigit& y, CByteArray& out) const
+{
+    const unsigned long k = RsaOutputSize();
     out.SetSize((int)k);
     if (k)
         y.Encode(out.GetData(), (unsigned short)k);
@@ -129,7 +129,12 @@ void CRSAPublicKey::modPower(const CByteArray& in, const unsigned char* exponent
 
 void CRSAPublicKey::ProcessData(const CByteArray& in, CByteArray& out) const
 {
-    modPower(in, m_exponent, out, "CRSAPublicKey::ProcessData - modulus is less than data");
+    static const char failure[] = "CRSAPublicKey::ProcessData - modulus is less than data";
+    CHugeDigit x, n, e;
+    readOperand(in, x, failure);
+    n.Decode(m_modulus, kFieldSize);
+    e.Decode(m_exponent, kFieldSize);
+    writeResult(ModPower(x, e, n), out);
 }
 
 void CRSAPublicKey::EncodeData(const unsigned char* p, unsigned long n, CByteArray& out, unsigned char) const

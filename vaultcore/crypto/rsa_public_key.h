@@ -14,6 +14,7 @@
 #include "vaultcore/crypto/digest_maker.h"
 #include "vaultcore/vaultcore_export.h"
 
+class CHugeDigit;
 class CKey;
 
 class VAULTCORE_API CRSAPublicKey : public CObject {
@@ -68,8 +69,12 @@ protected:
 
     // The key's fields from an archive, checked; throws before changing anything.
     static void loadField(CArchive& ar, unsigned short length, unsigned char* field, unsigned short size);
-    // in^exponent mod n, for either half of the key; throws message on data above n.
-    void modPower(const CByteArray& in, const unsigned char* exponent, CByteArray& out, const char* message) const;
+    // The input of an RSA operation as a number x <= n (bytes in front of
+    // the last 256 must be zero); throws message on data above n or a zero
+    // modulus.
+    void readOperand(const CByteArray& in, CHugeDigit& x, const char* message) const;
+    // y as exactly k bytes.
+    void writeResult(const CHugeDigit& y, CByteArray& out) const;
 
     WORD m_wBits;
     unsigned char m_modulus[kFieldSize];

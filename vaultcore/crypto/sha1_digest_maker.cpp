@@ -4,10 +4,18 @@
 #include <cstring>
 
 #include "vaultcore/crypto/sha1_compress.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 CSHA1DigestMaker::CSHA1DigestMaker() : CDigestMaker(64)
 {
     ResetContext();
+}
+
+CSHA1DigestMaker::~CSHA1DigestMaker()
+{
+    vcSecureZero(m_state, sizeof m_state);
+    vcSecureZero(m_schedule, sizeof m_schedule);
+    vcSecureZero(m_block, sizeof m_block);
 }
 
 namespace {

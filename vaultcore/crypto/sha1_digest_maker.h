@@ -7,6 +7,9 @@
 class VAULTCORE_API CSHA1DigestMaker : public CDigestMaker {
 public:
     CSHA1DigestMaker();
+    // Wipes the state and the buffered bytes: a maker may have digested
+    // secrets (the random generator's state, say).
+    ~CSHA1DigestMaker() override;
 
     // H0-H4 big-endian: 20 bytes.
     void GetCurrentDigest(unsigned char* out) const override;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "vaultcore/crypto/des_core.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 CTripleDESAlgorithm::CTripleDESAlgorithm(const CTripleDESkey& key, int mode, const unsigned char* iv)
     : CDESAlgorithm(mode, iv)
@@ -12,15 +13,15 @@ CTripleDESAlgorithm::CTripleDESAlgorithm(const CTripleDESkey& key, int mode, con
     des_core::keySchedule(k, m_encryptKeys, m_decryptKeys);
     des_core::keySchedule(k + 8, m_encryptKeys2, m_decryptKeys2);
     des_core::keySchedule(k + 16, m_encryptKeys3, m_decryptKeys3);
-    std::memset(k, 0, sizeof k);
+    vcSecureZero(k, sizeof k);
 }
 
 CTripleDESAlgorithm::~CTripleDESAlgorithm()
 {
-    std::memset(m_encryptKeys2, 0, sizeof m_encryptKeys2);
-    std::memset(m_decryptKeys2, 0, sizeof m_decryptKeys2);
-    std::memset(m_encryptKeys3, 0, sizeof m_encryptKeys3);
-    std::memset(m_decryptKeys3, 0, sizeof m_decryptKeys3);
+    vcSecureZero(m_encryptKeys2, sizeof m_encryptKeys2);
+    vcSecureZero(m_decryptKeys2, sizeof m_decryptKeys2);
+    vcSecureZero(m_encryptKeys3, sizeof m_encryptKeys3);
+    vcSecureZero(m_decryptKeys3, sizeof m_decryptKeys3);
 }
 
 // The permutations between the three passes cancel out, so only the first

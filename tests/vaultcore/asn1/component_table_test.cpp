@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/der_helpers.h"
 #include "vaultcore/vaultcore.h"
 
 namespace {
@@ -265,6 +266,64 @@ TEST(ComponentTable, ResolvesAlternatives)
     // Under an implicit tag the identifier is not the alternative's own.
     EXPECT_TRUE(___validateAlternative(kNumberOrText, &null, 1));
     EXPECT_FALSE(___validateAlternative(kEmpty, &null, 1));
+}
+
+}  // namespace
+
+// An empty [APPLICATION 1] SEQUENCE, and a SEQUENCE holding one (outside
+// the unnamed namespace: not every member the macros define is used).
+namespace schema_test {
+class TestApplication : public CASN1_TAGGED {
+    ASN1_SCHEMA_CLASS(TestApplication, CASN1_TAGGED)
+};
+IMPLEMENT_ASN1_SCHEMA_CLASS(TestApplication, CASN1_TAGGED, 0x41)
+const ASN1_COMPONENT_INFO TestApplication::m_compInfoList[] = {ASN1_END_OF_TABLE};
+class TestHolder : public CASN1_SEQUENCE {
+    ASN1_SCHEMA_CLASS(TestHolder, CASN1_SEQUENCE)
+    ASN1_MEMBER(TestApplication, app)
+};
+IMPLEMENT_ASN1_SCHEMA_CLASS(TestHolder, CASN1_SEQUENCE, 0x10)
+const ASN1_COMPONENT_INFO TestHolder::m_compInfoList[] = {
+    ASN1_COMPONENT_INFO(0, "app", nullptr, 0x41, 0, TM_NONE, nullptr, 0, 0, 0),
+    ASN1_END_OF_TABLE,
+};
+}  // namespace schema_test
+
+namespace {
+
+// A primitive value whose contents reference claims more octets than its
+// encoding holds, so taking its contents fails.
+CASN1_TAGGED* unreadable(unsigned char identifier, CDEREncoding* tooShort)
+{
+    CASN1_TAGGED* tagged = new CASN1_TAGGED(identifier, FALSE);
+    tagged->setReference(tooShort, 0, 5);
+    tagged->setConstructed(FALSE);
+    return tagged;
+}
+
+TEST(SchemaAccessors, FailedConversionKeepsTheGenericMemberAndLeaksNothing)
+{
+    EncodingOf tooShort(hexBytes("01 02"));
+    CASN1_TAGGED* generic = unreadable(0x41, tooShort.encoding);
+    schema_test::TestHolder holder;
+    holder.AddObject(generic);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(decodingFailure([&] { holder.get_app(); }), "Unexpected end of file");
+        EXPECT_EQ(holder.getComponentAt(0), generic) << "the member stays in place";
+        EXPECT_EQ(generic->getReferenceLength(), 5u);
+    }
+}
+
+TEST(SchemaAccessors, MoveAndExplicitTaggingConsumeASourceThatCannotBeRead)
+{
+    EncodingOf tooShort(hexBytes("01"));
+    CASN1_INTEGER target;
+    EXPECT_FALSE(target.moveFrom(unreadable(0x02, tooShort.encoding)));
+    CASN1_TAGGED wrapper(0xA0, FALSE);
+    wrapper.AddObject(unreadable(0x02, tooShort.encoding));
+    EXPECT_FALSE(target.fromExplicit(wrapper));  // from a clone
+    wrapper.OnOffClearAfterGet(TRUE);
+    EXPECT_FALSE(target.fromExplicit(wrapper));  // from the component itself
 }
 
 }  // namespace

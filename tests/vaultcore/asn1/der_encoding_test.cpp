@@ -2,6 +2,10 @@
 // test, the output stage's blocking, and reading from encodings.
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "support/der_helpers.h"
 
 namespace {
@@ -187,6 +191,43 @@ TEST(DEREncoding, WriteFromFileRaisesEndOfFile)
         e->Delete();
     }
     encoding->Release();
+}
+
+TEST(DEREncoding, WritesWithoutAFileFailLikeReads)
+{
+    CDEREncoding* encoding = new CDEREncoding(TRUE, (CFile*)nullptr, FALSE, FALSE);
+    encoding->AddRef();
+    Bytes two = hexBytes("AA BB");
+    CMemFile source(two.data(), 2, 0);
+    const std::string read = decodingFailure([&] { encoding->ReadByte(); });
+    EXPECT_EQ(decodingFailure([&] { encoding->Write(two.data(), 2); }), read);
+    EXPECT_EQ(decodingFailure([&] { encoding->Write(source, 2); }), read);
+    EXPECT_EQ(decodingFailure([&] { CASN1_INTEGER(5).encodeTo(*encoding); }), read);
+    encoding->Release();
+}
+
+TEST(DEREncoding, ReferenceCountSurvivesManyThreads)
+{
+    // Lost updates of a plain counter show up in a few of these rounds.
+    for (int round = 0; round < 10; ++round) {
+        CDEREncoding* encoding = new CDEREncoding(TRUE);
+        encoding->AddRef();
+        std::atomic<bool> go(false);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([encoding, &go] {
+                while (!go)
+                    std::this_thread::yield();
+                for (int i = 0; i < 200000; ++i)
+                    encoding->AddRef();
+                for (int i = 0; i < 200000; ++i)
+                    encoding->Release();
+            });
+        go = true;
+        for (std::thread& thread : threads)
+            thread.join();
+        ASSERT_EQ(encoding->Release(), 0) << "round " << round;  // deletes it
+    }
 }
 
 TEST(DEREncoding, InPlaceBufferRefusesToGrow)

@@ -65,12 +65,37 @@ TEST(TypedDecoder, AcceptsLongFormsOfSmallLengths)
     EXPECT_EQ(encodingOf(octets), "04 05 01 02 03 04 05");  // written back in DER
 }
 
-TEST(TypedDecoder, ZeroLengthOctetBehindPrimitiveIdentifier)
+TEST(GenericDecoder, EveryValueStaysInsideItsParent)
 {
-    EncodingOf encoding(hexBytes("04 80"));
-    CASN1_OCTET_STRING octets;
-    octets.decodeFrom(*encoding);
-    EXPECT_EQ(octets.getClearContentsLength(), 0u);
+    const char* const past = "Component runs past the end of its parent";
+    struct Case {
+        const char* reason;
+        const char* bytes;
+        const char* message;
+        long offset;  // of the innermost value whose decoding failed
+    } cases[] = {
+        {"contents beyond the parent", "30 03 04 05 01 02 03 04 05", past, 2},
+        {"length octet beyond the parent", "30 01 04 05 01 02 03 04 05", past, 2},
+        {"inner SEQUENCE beyond the outer", "30 05 30 04 02 01 05 00", past, 2},
+        {"component of an indefinite value beyond the parent", "30 04 30 80 02 01 05 00 00", past, 4},
+        {"end-of-contents beyond the parent", "30 02 30 80 00 00", past, 2},
+        {"primitive with the indefinite length octet", "04 80", "Indefinite length in primitive encoding", 0},
+        {"indefinite primitive inside a SEQUENCE", "30 02 02 80", "Indefinite length in primitive encoding", 2},
+        {"cut short inside the parent too", "30 03 02 05 01", "Unexpected end of file", 2},
+    };
+    for (const Case& c : cases) {
+        std::string message;
+        EXPECT_FALSE(decodeGeneric(hexBytes(c.bytes), &message)) << c.reason;
+        EXPECT_EQ(message, c.message) << c.reason;
+        EXPECT_EQ(___lastDERDecodingOffset(), c.offset) << c.reason;
+    }
+    // The typed decoder reads through the same bounds.
+    EncodingOf encoding(hexBytes(cases[0].bytes));
+    CASN1_SEQUENCE sequence;
+    EXPECT_EQ(decodingFailure([&] { sequence.decodeFrom(*encoding); }), past);
+    // A failure away from any value being decoded has no offset.
+    decodingFailure([] { ___throwDERDecodingException("Unexpected end of file"); });
+    EXPECT_EQ(___lastDERDecodingOffset(), -1);
 }
 
 TEST(GenericDecoder, KeepsUnknownComponentsAsTaggedValues)

@@ -243,7 +243,9 @@ TEST(Certificate, ValidationOfHandMadeCertificates)
 TEST(Certificate, ConversionFailures)
 {
     const std::string md4 = "30 0D 06 09 2A 86 48 86 F7 0D 01 01 03 05 00";
-    const std::string keyInfo = "30 0D 06 09 2A 86 48 86 F7 0D 01 01 01 05 00";
+    // The key's algorithm with the header of the SubjectPublicKeyInfo around
+    // it, whose length each replacement below keeps right.
+    const std::string keyInfo = "30 1A 30 0D 06 09 2A 86 48 86 F7 0D 01 01 01 05 00";
     struct Case {
         const char* reason;
         std::string from, to;  // replaced in the valid version 1 data
@@ -251,10 +253,10 @@ TEST(Certificate, ConversionFailures)
     } cases[] = {
         {"unknown signature algorithm", "30 0D 06 09 2A 86 48 86 F7 0D 01 01 05 05 00 30 00", md4 + " 30 00",
          "CASN1_CertificateData::SetDataTo - unknown signature algorithm"},
-        {"size parameter", keyInfo, "30 0E 06 09 2A 86 48 86 F7 0D 01 01 01 02 01 40", ""},
-        {"size parameter too large", keyInfo, "30 10 06 09 2A 86 48 86 F7 0D 01 01 01 02 03 01 00 00",
+        {"size parameter", keyInfo, "30 1B 30 0E 06 09 2A 86 48 86 F7 0D 01 01 01 02 01 40", ""},
+        {"size parameter too large", keyInfo, "30 1D 30 10 06 09 2A 86 48 86 F7 0D 01 01 01 02 03 01 00 00",
          "SubjectPublicKeyInfo contents is not valid (invalid algorithm identifier parameter)"},
-        {"other parameter", keyInfo, "30 0F 06 09 2A 86 48 86 F7 0D 01 01 01 04 02 00 00",
+        {"other parameter", keyInfo, "30 1C 30 0F 06 09 2A 86 48 86 F7 0D 01 01 01 04 02 00 00",
          "SubjectPublicKeyInfo contents is not valid (invalid algorithm identifier parameter)"},
         {"time with a bad zone", "17 0D 39 38 30 32 30 34 31 35 33 30 34 35 5A", "17 0D 39 38 30 32 30 34 31 35 33 30 34 35 58",
          "CASN1_UTCTime::SetDataTo - invalid contents"},

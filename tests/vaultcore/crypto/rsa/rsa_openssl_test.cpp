@@ -22,7 +22,9 @@ protected:
     static void SetUpTestSuite()
     {
         s_dir = new TempDir;
-        for (int bits : {512, 1024, 2048}) {
+        // 1000 and 1536 bits: primes that do not fill their top limb, and
+        // primes of 12 limbs.
+        for (int bits : {512, 1000, 1024, 1536, 2048}) {
             OpensslKey* k = new OpensslKey;
             k->pem = s_dir->file("key" + std::to_string(bits) + ".pem");
             ASSERT_TRUE(run("openssl genrsa -out " + k->pem + " " + std::to_string(bits)));
@@ -164,6 +166,6 @@ TEST_P(RsaOpenssl, WrappedKeysCrossBothWays)
     EXPECT_TRUE(throwsUnlock([&] { k.key.UnlockKey(locked, unwrapped, k.key.GetBits()); }));
 }
 
-INSTANTIATE_TEST_SUITE_P(Bits, RsaOpenssl, ::testing::Values(512, 1024, 2048));
+INSTANTIATE_TEST_SUITE_P(Bits, RsaOpenssl, ::testing::Values(512, 1000, 1024, 1536, 2048));
 
 #endif
