@@ -136,8 +136,12 @@ public:
     virtual int ReservedQuery() = 0;
     // Sets "Not supported." and answers DCODE_E_NOT_SUPPORTED.
     virtual unsigned short UnsupportedOperation() = 0;
+    // The six settings from (to) the file at its current position, in the
+    // stored configuration form; loading only while not connected.
     virtual unsigned short LoadConfiguration(CFile* file) = 0;
     virtual unsigned short SaveConfiguration(CFile* file) = 0;
+    // The "Configure X.500 Directory Manager" dialog over the six settings,
+    // while not connected; DCODE_CODEBASE for OK and for Cancel alike.
     virtual unsigned short Configure(CWnd* parent) = 0;
     virtual void GetDescription(CString& description) = 0;
     // The URL the server named at login (empty when it named none).
@@ -150,8 +154,9 @@ public:
     // answers DCODE_INTERRUPTED.
     virtual unsigned short Cancel() = 0;
     virtual BOOL IsBlocking() = 0;
-    // Sets an option while not connected (see LdapDirConnectionOption).
-    // The last argument is not used.
+    // Sets a setting (0 port, 1 attribute-name form, 2 user name, 3
+    // password, 4 remember-password flag, 5 server) or an option (see
+    // LdapDirConnectionOption) while not connected. The last argument is not used.
     virtual unsigned short SetOption(int option, const void* value, DWORD unused) = 0;
 
 protected:

@@ -10,10 +10,6 @@
 
 namespace {
 
-// The six settings' option numbers.
-enum { optionPort = 0, optionNameForm = 1, optionUserName = 2, optionPassword = 3, optionRememberPassword = 4,
-       optionServer = 5 };
-
 // AbandonRequest ::= [APPLICATION 16] MessageID
 const unsigned char kAbandonRequest = 0x50;
 
@@ -75,10 +71,6 @@ const CLdapDirManager::RequestKind CLdapDirManager::kExtended = {
     "Invalid response received.", "Extended Request failed (server rejected: \"%s\", code: %s)."};
 // clang-format on
 
-// A host's own machine: a default never sends a user name and password to
-// somebody else's server.
-const char CLdapDirManager::kDefaultServer[] = "localhost";
-
 IX500DirManager* CreateLdapDirManager()
 {
     try {
@@ -113,20 +105,15 @@ void CLdapDirManager::Clear()
     m_bLoggedIn = FALSE;
     m_bInterrupted = FALSE;
     m_pAbandonFlag = nullptr;
-    m_server.Empty();
+    m_settings.m_server.Empty();
     m_serverUrl.Empty();
     m_exchange.Clear();
 }
 
 void CLdapDirManager::SetDefaults()
 {
-    m_server = kDefaultServer;
+    m_settings.SetDefaults();
     m_serverUrl.Empty();
-    m_nameForm = 0;
-    m_userName.Empty();
-    m_password.Empty();
-    m_rememberPassword = 0;
-    m_port = kDefaultPort;
     m_protocolVersion = kDefaultProtocolVersion;
     m_connectTimeout = CClientSocketEx::kDefaultConnectTimeout;
     m_receiveTimeout = CLdapClient::kDefaultReceiveTimeout;
@@ -263,8 +250,8 @@ unsigned short CLdapDirManager::connectAndLogin()
     client->SetReceiveTimeout(m_receiveTimeout);
     client->SetMaxMessageSize(m_maxMessageSize);
     m_pClient = client;
-    if (!client->Connect(m_server, m_port) || m_pClient != client) {
-        SetErrorMessage("Cannot connect to \"%s\".", (const char*)m_server);
+    if (!client->Connect(m_settings.m_server, m_settings.m_port) || m_pClient != client) {
+        SetErrorMessage("Cannot connect to \"%s\".", (const char*)m_settings.m_server);
         return DCODE_E_FAIL;
     }
     Notify(DNOTIFY_TCP_CONNECTED, self());
@@ -272,8 +259,9 @@ unsigned short CLdapDirManager::connectAndLogin()
     const DWORD id = m_exchange.NextMessageId();
     Notify(DNOTIFY_LOGIN_SENDING, self());
     CByteArray request;
-    ldapCreateBindRequest(id, m_protocolVersion, m_userName, m_password.IsEmpty() ? nullptr : (const char*)m_password,
-                          request);
+    const CString& password = m_settings.m_password;
+    ldapCreateBindRequest(id, m_protocolVersion, m_settings.m_userName,
+                          password.IsEmpty() ? nullptr : (const char*)password, request);
     CASN1_LDAPMessage* raw = nullptr;
     BOOL sent = FALSE;
     if (!roundTrip(request, id, raw, sent)) {
@@ -416,14 +404,14 @@ unsigned short CLdapDirManager::Modify(const char* dn, const CModificationArray&
 {
     return exchange(
         kModify, dn,
-        [&](DWORD id, CByteArray& request) { ldapCreateModifyRequest(id, dn, modifications, request, m_nameForm); },
+        [&](DWORD id, CByteArray& request) { ldapCreateModifyRequest(id, dn, modifications, request, m_settings.m_nameForm); },
         [&](CASN1Type& operation) { return readAndJudge(kModify, operation); });
 }
 
 unsigned short CLdapDirManager::Add(const char* dn, const CAttributeArray& attributes)
 {
     return exchange(
-        kAdd, dn, [&](DWORD id, CByteArray& request) { ldapCreateAddRequest(id, dn, attributes, request, m_nameForm); },
+        kAdd, dn, [&](DWORD id, CByteArray& request) { ldapCreateAddRequest(id, dn, attributes, request, m_settings.m_nameForm); },
         [&](CASN1Type& operation) { return readAndJudge(kAdd, operation); });
 }
 
@@ -450,7 +438,7 @@ unsigned short CLdapDirManager::Compare(const char* dn, const CAttributeValueAss
     compared = -1;
     return exchange(
         kCompare, dn,
-        [&](DWORD id, CByteArray& request) { ldapCompareRequest(id, dn, assertion, request, m_nameForm); },
+        [&](DWORD id, CByteArray& request) { ldapCompareRequest(id, dn, assertion, request, m_settings.m_nameForm); },
         [&](CASN1Type& operation) -> unsigned short {
             CResultInfo result;
             if (!readResult(kCompare, operation, result))
@@ -508,7 +496,7 @@ unsigned short CLdapDirManager::Search(const char* baseDn, unsigned long scope, 
     guarded([&] {
         CByteArray request;
         ldapCreateSearchRequest(id, baseDn, scope, derefAliases, sizeLimit, timeLimit, pageSizeLimit, typesOnly,
-                                filter, attributes, request, m_nameForm);
+                                filter, attributes, request, m_settings.m_nameForm);
         if (!m_pClient || !m_pClient->SendRequest(request)) {
             SetErrorMessage("Search request failed.");
             return;
@@ -620,61 +608,34 @@ BOOL CLdapDirManager::IsBlocking()
 unsigned short CLdapDirManager::SetOption(int option, const void* value, DWORD)
 {
     m_errorMessage.Empty();
-    if (m_pClient) {
-        SetErrorMessage("Cannot set options when connected.");
-        return DCODE_E_FAIL;
-    }
-    const bool known = (option >= optionPort && option <= optionServer) ||
-                       (option >= LDAP_DIR_OPTION_PROTOCOL_VERSION && option <= LDAP_DIR_OPTION_MAX_MESSAGE_SIZE);
-    if (!known) {
-        SetErrorMessage("Unknown option: %d(0x%x).", option, (unsigned)option);
-        return DCODE_E_FAIL;
-    }
+    const BOOL connected = m_pClient != nullptr;
+    if (connected || option < LDAP_DIR_OPTION_PROTOCOL_VERSION || option > LDAP_DIR_OPTION_MAX_MESSAGE_SIZE)
+        return m_settings.SetOption(option, value, connected, m_errorMessage);
     if (!value) {
         SetErrorMessage("No value given for option %d.", option);
         return DCODE_E_FAIL;
     }
-    const char* text = static_cast<const char*>(value);
-    // Read only for the options whose value is a number: a text may be shorter.
-    auto number = [value] { return *static_cast<const DWORD*>(value); };
+    const DWORD number = *static_cast<const DWORD*>(value);
     switch (option) {
-    case optionPort:
-        m_port = number();
-        break;
-    case optionNameForm:
-        m_nameForm = *static_cast<const BYTE*>(value);
-        break;
-    case optionUserName:
-        m_userName = text;
-        break;
-    case optionPassword:
-        m_password = text;
-        break;
-    case optionRememberPassword:
-        m_rememberPassword = number();
-        break;
-    case optionServer:
-        m_server = text;
-        break;
     case LDAP_DIR_OPTION_PROTOCOL_VERSION:
-        if (number() != 2 && number() != 3) {
-            SetErrorMessage("Unsupported protocol version: %u.", (unsigned)number());
+        if (number != 2 && number != 3) {
+            SetErrorMessage("Unsupported protocol version: %u.", (unsigned)number);
             return DCODE_E_FAIL;
         }
-        m_protocolVersion = number();
+        m_protocolVersion = number;
         break;
     case LDAP_DIR_OPTION_CONNECT_TIMEOUT:
-        m_connectTimeout = number();
+        m_connectTimeout = number;
         break;
     case LDAP_DIR_OPTION_RECEIVE_TIMEOUT:
-        m_receiveTimeout = number();
+        m_receiveTimeout = number;
         break;
     case LDAP_DIR_OPTION_MAX_MESSAGE_SIZE:
-        if (number() == 0 || number() > 0x7FFFFFFF) {
-            SetErrorMessage("Message size limit out of range: %u.", (unsigned)number());
+        if (number == 0 || number > 0x7FFFFFFF) {
+            SetErrorMessage("Message size limit out of range: %u.", (unsigned)number);
             return DCODE_E_FAIL;
         }
-        m_maxMessageSize = number();
+        m_maxMessageSize = number;
         break;
     }
     return DCODE_CODEBASE;
@@ -682,9 +643,7 @@ unsigned short CLdapDirManager::SetOption(int option, const void* value, DWORD)
 
 void CLdapDirManager::GetDescription(CString& description)
 {
-    description.Format("X.500 Directory LDAP-server: \"%s\".\r\nUser name: \"%s\".\r\nPort number: \"%u\".",
-                       m_server.IsEmpty() ? "<none>" : (const char*)m_server, (const char*)m_userName,
-                       (unsigned)m_port);
+    description = m_settings.GetDescription();
 }
 
 unsigned short CLdapDirManager::UnsupportedOperation()
@@ -693,17 +652,17 @@ unsigned short CLdapDirManager::UnsupportedOperation()
     return DCODE_E_NOT_SUPPORTED;
 }
 
-unsigned short CLdapDirManager::LoadConfiguration(CFile*)
+unsigned short CLdapDirManager::LoadConfiguration(CFile* file)
 {
-    return UnsupportedOperation();
+    return m_settings.LoadConfiguration(file, m_pClient != nullptr, m_errorMessage);
 }
 
-unsigned short CLdapDirManager::SaveConfiguration(CFile*)
+unsigned short CLdapDirManager::SaveConfiguration(CFile* file)
 {
-    return UnsupportedOperation();
+    return m_settings.SaveConfiguration(file, m_errorMessage);
 }
 
-unsigned short CLdapDirManager::Configure(CWnd*)
+unsigned short CLdapDirManager::Configure(CWnd* parent)
 {
-    return UnsupportedOperation();
+    return m_settings.Configure(parent, m_pClient != nullptr, m_errorMessage);
 }

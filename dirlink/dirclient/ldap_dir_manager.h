@@ -6,12 +6,11 @@
 
 #include "dirlink/dirclient/dir_manager.h"
 #include "dirlink/dirclient/ext_response.h"
+#include "dirlink/dirclient/ldap_dir_settings.h"
 #include "dirlink/dirclient/ldap_exchange.h"
 
 class CLdapDirManager : public IX500DirManager, private IClientEvents {
 public:
-    static const char kDefaultServer[];
-    static const DWORD kDefaultPort = 389;
     static const DWORD kDefaultProtocolVersion = 2;
 
     CLdapDirManager();
@@ -96,13 +95,10 @@ private:
     std::vector<CLdapClient*> m_retiredClients;
     CLdapExchange m_exchange;  // message IDs and outstanding requests
 
-    CString m_server;
+    // Server, port, attribute-name form, user name, password and the
+    // remember-password flag, with their stored form and dialog.
+    CLdapDirSettings m_settings;
     CString m_serverUrl;  // named by the server at login
-    BYTE m_nameForm = 0;  // 0: attribute types as object identifiers, else as names
-    CString m_userName;
-    CString m_password;
-    DWORD m_rememberPassword = 0;
-    DWORD m_port = kDefaultPort;
     DWORD m_protocolVersion = kDefaultProtocolVersion;
     DWORD m_connectTimeout = CClientSocketEx::kDefaultConnectTimeout;
     DWORD m_receiveTimeout = CLdapClient::kDefaultReceiveTimeout;

@@ -103,7 +103,7 @@ int modify(const Args& args)
     return change(args, false);
 }
 
-const char kSynopsis[] = "[-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3] [-f FILE]";
+const char kSynopsis[] = "[--config FILE] [-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3] [-f FILE]";
 const Command addCommand("add", kSynopsis, "add entries (and apply change records) from LDIF", kAddHelp, add);
 const Command modifyCommand("modify", kSynopsis, "apply LDIF change records", kModifyHelp, modify);
 

@@ -48,7 +48,7 @@ int compare(const Args& args)
     return compared == 1 ? 6 : 5;
 }
 
-const Command command("compare", "[-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3] DN attr:value",
+const Command command("compare", "[--config FILE] [-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3] DN attr:value",
                       "whether an entry holds a value", kHelp, compare);
 
 }  // namespace

@@ -20,7 +20,7 @@ int remove(const Args& args)
     return 0;
 }
 
-const Command command("delete", "[-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3] DN", "delete an entry", kHelp,
+const Command command("delete", "[--config FILE] [-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3] DN", "delete an entry", kHelp,
                       remove);
 
 }  // namespace

@@ -30,7 +30,7 @@ int moddn(const Args& args)
     return 0;
 }
 
-const Command command("moddn", "[-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3] DN NEWRDN [--delete-old] "
+const Command command("moddn", "[--config FILE] [-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3] DN NEWRDN [--delete-old] "
                       "[--superior DN]",
                       "rename or move an entry", kHelp, moddn);
 

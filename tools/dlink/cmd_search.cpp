@@ -105,7 +105,7 @@ int search(const Args& args)
 }
 
 const Command command("search",
-                      "[-H URL] [-D DN] [-w PW | -W | -y FILE] [-b BASE] [-s base|one|sub] [-z N] [-l S] "
+                      "[--config FILE] [-H URL] [-D DN] [-w PW | -W | -y FILE] [-b BASE] [-s base|one|sub] [-z N] [-l S] "
                       "[-P 2|3] [FILTER [ATTR...]]",
                       "search a directory server, LDIF to standard output", kHelp, search);
 

@@ -30,7 +30,7 @@ int whoami(const Args& args)
     return 0;
 }
 
-const Command command("whoami", "[-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3]",
+const Command command("whoami", "[--config FILE] [-H URL] [-D DN] [-w PW | -W | -y FILE] [-P 2|3]",
                       "the identity the server gives this login", kHelp, whoami);
 
 }  // namespace

@@ -54,6 +54,10 @@ int ExitStatusOf(unsigned long resultCode)
 
 void ConnectionOptions::declare(OptionSet& options)
 {
+    m_options = &options;
+    options.text("--config", &config, "FILE",
+                 "a stored configuration (dlink configure): server, port, name form and login; -H, -D and "
+                 "-w/-W/-y given as well win");
     options.text("-H,--uri", &url, "URL", "the server, ldap://HOST[:PORT] (default ldap://localhost:389)");
     options.text("-D,--bind-dn", &bindDn, "DN", "the name to bind (log in) with; none: anonymous");
     options.text("-w,--password", &password, "PASSWORD", "the password to bind with");
@@ -94,6 +98,7 @@ DirectorySession::DirectorySession(const ConnectionOptions& options)
     const int passwordSources = !options.password.empty() + options.promptPassword + !options.passwordFile.empty();
     if (passwordSources > 1)
         throw UsageError("-w, -W and -y exclude each other");
+    // The URL is checked before a password is asked for.
     std::string host;
     unsigned port;
     ParseLdapUrl(options.url.empty() ? "ldap://localhost" : options.url, host, port);
@@ -106,17 +111,14 @@ DirectorySession::DirectorySession(const ConnectionOptions& options)
     m_manager = CreateLdapDirManager();
     if (!m_manager)
         throw Failure("out of memory");
-    const DWORD portValue = port;
-    const DWORD version = options.version == "2" ? 2 : 3;
-    const BYTE names = 1;  // attribute types go as the user wrote them
-    m_manager->SetOption(5, host.c_str(), 0);
-    m_manager->SetOption(0, &portValue, 0);
-    m_manager->SetOption(1, &names, 0);
-    m_manager->SetOption(2, options.bindDn.c_str(), 0);
-    m_manager->SetOption(3, password.c_str(), 0);
-    m_manager->SetOption(LDAP_DIR_OPTION_PROTOCOL_VERSION, &version, 0);
-    if (!password.empty())
+    try {
+        configure(options, host, port, password);
+    } catch (...) {
         std::fill(password.begin(), password.end(), '\0');
+        close();
+        throw;
+    }
+    std::fill(password.begin(), password.end(), '\0');
     m_manager->SetNotifySink(this);
     m_manager->SetNotify(1);
 
@@ -133,6 +135,34 @@ DirectorySession::DirectorySession(const ConnectionOptions& options)
 DirectorySession::~DirectorySession()
 {
     close();
+}
+
+void DirectorySession::configure(const ConnectionOptions& options, const std::string& host, unsigned port,
+                                 const std::string& password)
+{
+    const bool stored = !options.config.empty();
+    if (stored) {
+        std::vector<unsigned char> bytes = InputFile(options.config).readAll();
+        CMemFile file(bytes.empty() ? nullptr : bytes.data(), (UINT)bytes.size());
+        if (m_manager->LoadConfiguration(&file) != DCODE_CODEBASE)
+            throw Failure(options.config + ": " + (const char*)m_manager->GetErrorMessage());
+    }
+    // What the command line gives wins over the stored configuration.
+    if (!stored || options.given("--uri")) {
+        const DWORD portValue = port;
+        m_manager->SetOption(5, host.c_str(), 0);
+        m_manager->SetOption(0, &portValue, 0);
+    }
+    if (!stored) {
+        const BYTE names = 1;  // attribute types go as the user wrote them
+        m_manager->SetOption(1, &names, 0);
+    }
+    if (!stored || options.given("--bind-dn"))
+        m_manager->SetOption(2, options.bindDn.c_str(), 0);
+    if (!stored || options.given("--password") || options.promptPassword || !options.passwordFile.empty())
+        m_manager->SetOption(3, password.c_str(), 0);
+    const DWORD version = options.version == "2" ? 2 : 3;
+    m_manager->SetOption(LDAP_DIR_OPTION_PROTOCOL_VERSION, &version, 0);
 }
 
 void DirectorySession::close()

@@ -1,6 +1,7 @@
 #pragma once
 // What the directory commands of dlink share: the connection options of the
-// OpenLDAP tools (-H, -D, -w/-W/-y, -P, -x), one logged-in directory manager
+// OpenLDAP tools (-H, -D, -w/-W/-y, -P, -x) and a stored configuration
+// (--config, as `dlink configure` writes it), one logged-in directory manager
 // per command, and the exit status rule: the LDAP result code the server
 // answered, or the manager's own code with its message on standard error.
 // Ctrl-C cancels the running operation through the manager (a search is
@@ -12,6 +13,7 @@
 #include "dirlink/dirlink.h"
 
 struct ConnectionOptions {
+    std::string config;
     std::string url;
     std::string bindDn;
     std::string password;
@@ -20,8 +22,12 @@ struct ConnectionOptions {
     std::string version = "3";
     bool simple = false;
 
-    // Adds the options to a command's set.
+    // Adds the options to a command's set, which must outlive the session.
     void declare(OptionSet& options);
+    bool given(const char* longName) const { return m_options && m_options->given(longName); }
+
+private:
+    const OptionSet* m_options = nullptr;
 };
 
 // The host and port of an ldap:// URL ("ldap://host:port", the host may be
@@ -72,6 +78,10 @@ private:
 
     // Logs out and lets the manager go.
     void close();
+    // The manager's settings: a stored configuration, then what the command
+    // line gives.
+    void configure(const ConnectionOptions& options, const std::string& host, unsigned port,
+                   const std::string& password);
     static LRESULT onTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam, void* context);
     void drawCount(bool final);
 

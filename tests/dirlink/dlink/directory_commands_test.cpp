@@ -150,6 +150,25 @@ TEST_F(DirectoryCommands, AddRecreatesWhatLdapsearchWroteAndModifyAppliesChanges
     EXPECT_EQ(1, status);
 }
 
+TEST_F(DirectoryCommands, StoredConfigurationAndWhatTheCommandLineOverrides)
+{
+    // The stored form: u8 version 0, server, u8 name form, user, password
+    // (texts with a one-octet length), u32 port little-endian.
+    auto text = [](const std::string& t) { return std::string(1, (char)t.size()) + t; };
+    std::string stored = std::string(1, '\0') + text("127.0.0.1") + '\1' + text(SlapdServer::kRootDn) +
+                         text(SlapdServer::kRootPassword);
+    for (int i = 0; i < 4; ++i)
+        stored += (char)((server().port() >> (8 * i)) & 0xFF);
+    const std::string file = server().writeFile("directory.cfg", stored);
+    int status = -1;
+    EXPECT_EQ("dn:cn=admin,dc=example,dc=com\n", SlapdServer::run(dlink + " whoami --config " + file, &status));
+    EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami --config " + file + " -D '' -w ''", &status));
+    const std::string broken = server().writeFile("broken.cfg", "\1");
+    EXPECT_EQ("dlink: " + broken + ": Failed to load configurations.\n",
+              SlapdServer::run(dlink + " whoami --config " + broken + " 2>&1", &status));
+    EXPECT_EQ(1, status);
+}
+
 TEST_F(DirectoryCommands, CtrlCAbandonsALongSearch)
 {
     // SIGINT once the first entries are out (job control on, so that the
