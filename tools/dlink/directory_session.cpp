@@ -55,9 +55,7 @@ int ExitStatusOf(unsigned long resultCode)
 void ConnectionOptions::declare(OptionSet& options)
 {
     m_options = &options;
-    options.text("--config", &config, "FILE",
-                 "a stored configuration (dlink configure): server, port, name form and login; -H, -D and "
-                 "-w/-W/-y given as well win");
+    options.text("--config", &config, "FILE", "server, port and login stored by dlink configure (options win)");
     options.text("-H,--uri", &url, "URL", "the server, ldap://HOST[:PORT] (default ldap://localhost:389)");
     options.text("-D,--bind-dn", &bindDn, "DN", "the name to bind (log in) with; none: anonymous");
     options.text("-w,--password", &password, "PASSWORD", "the password to bind with");
