@@ -156,24 +156,6 @@ TEST(CRL, ValidationOfHandMadeLists)
               "CRL contents is not valid");
 }
 
-TEST(CRL, RC2ParametersCarryTheEffectiveKeyBits)
-{
-    for (unsigned short bits : {40, 64, 128}) {
-        SCOPED_TRACE(bits);
-        const Bytes der = readFileBytes(std::string(VC_TEST_DATA) + "/pkcs/rc2_" + std::to_string(bits) + ".der");
-        EncodingOf encoding(der);
-        CASN1_RC2AlgorithmParameter parameter(*encoding);
-        unsigned short effective = 0;
-        EXPECT_TRUE(parameter.GetEffectiveKeyBits(effective));
-        EXPECT_EQ(effective, bits);
-        EXPECT_EQ(parameter.GetIV().getClearContentsLength(), 8u);
-        // Built from the bits and the IV: openssl's bytes.
-        CByteArray iv;
-        parameter.GetIV().GetClearData(iv, TRUE);
-        EXPECT_EQ(encodingOf(CASN1_RC2AlgorithmParameter(bits, iv.GetData(), (unsigned long)iv.GetSize())), hexOf(der));
-    }
-}
-
 // A list of our own: issuer C=DE, CN=Our CA; entries 0C, 00 05 and 7F in
 // that order.
 CCertificateRevocationList ownList()
