@@ -3,32 +3,11 @@
 // and verified by us, ours by openssl.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "vaultcore/pki/pki_test_support.h"
 
 namespace {
-
-std::string run(const std::string& command, int* status = nullptr)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        out += buffer;
-    const int raw = pipe ? pclose(pipe) : -1;
-    if (status)
-        *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
-}
-
-void writeFile(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
-}
 
 Bytes derOf(const CASN1Type& value)
 {
@@ -47,14 +26,16 @@ protected:
         s_dir = mkdtemp(pattern);
         const std::string data = VC_TEST_DATA;
         int status = 0;
-        run(data + "/x509/make_certificates.sh " + s_dir + " 2>&1", &status);
+        runShell(data + "/x509/make_certificates.sh " + s_dir + " 2>&1", &status);
         ASSERT_EQ(status, 0);
-        run(data + "/crl/make_crls.sh " + s_dir + " " + s_dir + " 2>&1", &status);
+        runShell(data + "/crl/make_crls.sh " + s_dir + " " + s_dir + " 2>&1", &status);
         ASSERT_EQ(status, 0);
-        run("X509DIR=" + s_dir + " " + data + "/pkcs/make_pkcs.sh " + s_dir + " 2>&1", &status);
+        runShell("X509DIR=" + s_dir + " " + data + "/pkcs/make_pkcs.sh " + s_dir + " 2>&1", &status);
+        ASSERT_EQ(status, 0);
+        runShell("openssl x509 -inform DER -in " + path("ca_2048_sha1.der") + " -out " + path("ca.pem"), &status);
         ASSERT_EQ(status, 0);
     }
-    static void TearDownTestSuite() { run("rm -rf '" + s_dir + "'"); }
+    static void TearDownTestSuite() { runShell("rm -rf '" + s_dir + "'"); }
 
     static std::string path(const std::string& name) { return s_dir + "/" + name; }
     static CCertificate certificate(const std::string& name) { return certificateOf(readFileBytes(path(name))); }
@@ -110,24 +91,23 @@ TEST_F(PkcsInterop, OpensslVerifiesTheListsWeSign)
     crl.m_entries.Add(new CCRLEntry(revoked.m_serialNumber, CUTCTime(CString("260102030405Z"))));
     crl.m_entries.Add(new CCRLEntry(CSerialNumber((unsigned char*)"\x7F\x01", 2), CUTCTime(CString("260103000000Z"))));
     crl.SignWith(privateKeyFile(path("ca2048.key")));
-    writeFile(path("ours.der"), derOf(CASN1_CertificateRevocationList(crl)));
-    run("openssl x509 -inform DER -in " + path("ca_2048_sha1.der") + " -out " + path("ca.pem"));
+    writeFileBytes(path("ours.der"), derOf(CASN1_CertificateRevocationList(crl)));
     int status = 0;
     const std::string verified =
-        run("openssl crl -inform DER -in " + path("ours.der") + " -CAfile " + path("ca.pem") + " -noout -verify 2>&1",
+        runShell("openssl crl -inform DER -in " + path("ours.der") + " -CAfile " + path("ca.pem") + " -noout -verify 2>&1",
             &status);
     EXPECT_EQ(status, 0) << verified;
     EXPECT_NE(verified.find("verify OK"), std::string::npos) << verified;
-    const std::string text = run("openssl crl -inform DER -in " + path("ours.der") + " -noout -text");
+    const std::string text = runShell("openssl crl -inform DER -in " + path("ours.der") + " -noout -text");
     EXPECT_NE(text.find("Version 1 (0x0)"), std::string::npos) << text;
     EXPECT_NE(text.find("Serial Number: F1E2D3C4B5A697"), std::string::npos) << text;
     EXPECT_NE(text.find("Serial Number: 7F01"), std::string::npos) << text;
     EXPECT_NE(text.find("Next Update: Jan  1 00:00:00 2049 GMT"), std::string::npos) << text;
     // Signed by another key, openssl refuses it (with exit status 0).
     crl.SignWith(privateKeyFile(path("ca1024.key")));
-    writeFile(path("wrong.der"), derOf(CASN1_CertificateRevocationList(crl)));
+    writeFileBytes(path("wrong.der"), derOf(CASN1_CertificateRevocationList(crl)));
     const std::string refused =
-        run("openssl crl -inform DER -in " + path("wrong.der") + " -CAfile " + path("ca.pem") + " -noout -verify 2>&1");
+        runShell("openssl crl -inform DER -in " + path("wrong.der") + " -CAfile " + path("ca.pem") + " -noout -verify 2>&1");
     EXPECT_NE(refused.find("verify failure"), std::string::npos) << refused;
 }
 
@@ -138,15 +118,7 @@ TEST_F(PkcsInterop, RequestsBothWays)
         SCOPED_TRACE(file);
         EncodingOf encoding(readFileBytes(path(file)));
         const CASN1_CertificationRequest request(*encoding);
-        const CASN1_CertificationRequestInfo& info = request.get_certificationRequestInfo();
-        CRSAPublicKey key;
-        info.get_subjectPublicKeyInfo().SetDataTo(key);
-        unsigned char expected[20], unlocked[20];
-        ___digestOfEncoding(info, eSHA1, expected);
-        CByteArray signature;
-        request.get_signature().GetClearData(signature, TRUE);
-        key.UnlockDigest(eSHA1, signature, unlocked, (unsigned short)request.get_signature().m_dwBits);
-        EXPECT_EQ(hexOf(expected, 20), hexOf(unlocked, 20));
+        EXPECT_TRUE(requestSignatureVerifies(request));
     }
     // Ours: openssl verifies it and issues a certificate from it, which we
     // read back with the requested name and key.
@@ -168,15 +140,15 @@ TEST_F(PkcsInterop, RequestsBothWays)
     key.LockDigest(eSHA1, digest, signature);
     const CASN1_CertificationRequest request(info, ___newSignatureAlgorithmIdentifier(eSHA1WithRSAEncryption),
                                              new CASN1_BIT_STRING(signature.GetData(), 8 * signature.GetSize(), FALSE));
-    writeFile(path("ours.csr"), derOf(request));
+    writeFileBytes(path("ours.csr"), derOf(request));
     int status = 0;
     const std::string text =
-        run("openssl req -inform DER -in " + path("ours.csr") + " -verify -noout -text 2>&1", &status);
+        runShell("openssl req -inform DER -in " + path("ours.csr") + " -verify -noout -text 2>&1", &status);
     EXPECT_EQ(status, 0) << text;
     EXPECT_NE(text.find("verify OK"), std::string::npos) << text;
     EXPECT_NE(text.find("Subject: C = DE, CN = Our Request"), std::string::npos) << text;
     EXPECT_NE(text.find("challengePassword        :let me in"), std::string::npos) << text;
-    run("openssl x509 -req -inform DER -in " + path("ours.csr") + " -CA " + path("ca.pem") + " -CAkey " +
+    runShell("openssl x509 -req -inform DER -in " + path("ours.csr") + " -CA " + path("ca.pem") + " -CAkey " +
             path("ca2048.key") + " -sha1 -set_serial 77 -days 30 -outform DER -out " + path("issued.der") + " 2>&1",
         &status);
     ASSERT_EQ(status, 0);
@@ -194,7 +166,7 @@ TEST_F(PkcsInterop, TraditionalKeysSignAsOpensslDoes)
         SCOPED_TRACE(bits);
         const std::string key = path(std::string("fresh") + bits + ".key");
         int status = 0;
-        run(std::string("openssl genrsa -traditional -out ") + key + " " + bits + " 2>&1", &status);
+        runShell(std::string("openssl genrsa -traditional -out ") + key + " " + bits + " 2>&1", &status);
         ASSERT_EQ(status, 0);
         const Bytes pem = readFileBytes(key);
         const Bytes der = pemBody(std::string(pem.begin(), pem.end()));
@@ -213,7 +185,7 @@ TEST_F(PkcsInterop, TraditionalKeysSignAsOpensslDoes)
         sha1.GetCurrentDigest(digest);
         CByteArray ours;
         privateKey.LockDigest(eSHA1, digest, ours);
-        run("openssl dgst -sha1 -sign " + key + " -out " + path("theirs.sig") + " " + message, &status);
+        runShell("openssl dgst -sha1 -sign " + key + " -out " + path("theirs.sig") + " " + message, &status);
         ASSERT_EQ(status, 0);
         EXPECT_EQ(hexOf(ours), hexOf(readFileBytes(path("theirs.sig"))));
     }

@@ -22,20 +22,6 @@ Bytes derOf(const CASN1Type& value)
     return Bytes(bytes.GetData(), bytes.GetData() + bytes.GetSize());
 }
 
-// The request's signature checked with the key it carries, as a host does.
-bool signatureVerifies(const CASN1_CertificationRequest& request)
-{
-    const CASN1_CertificationRequestInfo& info = request.get_certificationRequestInfo();
-    CRSAPublicKey key;
-    info.get_subjectPublicKeyInfo().SetDataTo(key);
-    unsigned char expected[20], unlocked[20];
-    ___digestOfEncoding(info, eSHA1, expected);
-    CByteArray signature;
-    request.get_signature().GetClearData(signature, TRUE);
-    key.UnlockDigest(eSHA1, signature, unlocked, (unsigned short)request.get_signature().m_dwBits);
-    return std::memcmp(expected, unlocked, 20) == 0;
-}
-
 TEST(CertificationRequest, OpensslRequestsValidateVerifyAndRebuild)
 {
     const struct {
@@ -56,7 +42,7 @@ TEST(CertificationRequest, OpensslRequestsValidateVerifyAndRebuild)
         const CASN1_CertificationRequestInfo& info = request.get_certificationRequestInfo();
         EXPECT_STREQ(CString(CDistinguishedName(info.get_subject())), r.subject);
         EXPECT_EQ(___signatureAlgorithmCode(request.get_signatureAlgorithm().get_algorithm()), eSHA1WithRSAEncryption);
-        EXPECT_TRUE(signatureVerifies(request));
+        EXPECT_TRUE(requestSignatureVerifies(request));
         std::unique_ptr<CASN1_Attributes> attributes(info.GetAttributes());
         EXPECT_EQ(attributes->getComponentCount(), r.attributes);
 
