@@ -11,15 +11,18 @@ const WORD kNewClassTag = 0xFFFF;
 const WORD kClassTag = 0x8000;
 const DWORD kBigObjectTag = 0x7FFF;
 const size_t kMaxClassNameLength = 64;
+const DWORD kStringStep = 64 * 1024;
 }  // namespace
 
 CArchive::CArchive(CFile* file, UINT mode, int bufferSize, void*)
     : m_strFileName(file ? file->GetFilePath() : CString()), m_pFile(file), m_nMode(mode & 1)
 {
-    m_buffer.resize((size_t)std::max(bufferSize, 128));
-    m_storedItems.push_back(nullptr);
-    m_loadedItems.push_back(nullptr);
-    m_loadedIsClass.push_back(false);
+    vcTranslateStdExceptions([&] {
+        m_buffer.resize((size_t)std::max(bufferSize, 128));
+        m_storedItems.push_back(nullptr);
+        m_loadedItems.push_back(nullptr);
+        m_loadedIsClass.push_back(false);
+    });
 }
 
 CArchive::~CArchive()
@@ -281,8 +284,15 @@ CString CArchive::ReadString()
     if (length > 0x7FFFFFFF)
         AfxThrowArchiveException(CArchiveException::genericException, m_strFileName);
     EnsureAvailable(length);
+    // Read in growing steps, so that a false length from a stream that cannot
+    // tell its size costs no more memory than the octets that came.
     CString text;
-    readExact(text.GetBufferSetLength((int)length), length);
+    for (DWORD done = 0; done < length;) {
+        DWORD step = std::min(length - done, std::max(done, kStringStep));
+        char* buffer = text.GetBufferSetLength((int)(done + step));
+        readExact(buffer + done, step);
+        done += step;
+    }
     return text;
 }
 
@@ -297,7 +307,7 @@ void CArchive::WriteClass(const CRuntimeClass* cls)
     WORD nameLength = (WORD)std::strlen(cls->m_lpszClassName);
     *this << kNewClassTag << (WORD)cls->m_wSchema << nameLength;
     Write(cls->m_lpszClassName, nameLength);
-    m_storedItems.push_back(cls);
+    vcTranslateStdExceptions([&] { m_storedItems.push_back(cls); });
 }
 
 void CArchive::WriteObject(const CObject* object)
@@ -321,7 +331,7 @@ void CArchive::WriteObject(const CObject* object)
     if (cls->m_wSchema == 0xFFFF)
         AfxThrowNotSupportedException();
     WriteClass(cls);
-    m_storedItems.push_back(object);
+    vcTranslateStdExceptions([&] { m_storedItems.push_back(object); });
     const_cast<CObject*>(object)->Serialize(*this);
 }
 
@@ -348,8 +358,10 @@ CRuntimeClass* CArchive::readClassWithTag(WORD tag, const CRuntimeClass* request
             AfxThrowArchiveException(CArchiveException::badClass, m_strFileName);
         if (cls->m_wSchema != storedSchema)
             AfxThrowArchiveException(CArchiveException::badSchema, m_strFileName);
-        m_loadedItems.push_back(cls);
-        m_loadedIsClass.push_back(true);
+        vcTranslateStdExceptions([&] {
+            m_loadedItems.push_back(cls);
+            m_loadedIsClass.push_back(true);
+        });
         if (schema)
             *schema = storedSchema;
     } else if (tag & kClassTag) {
@@ -367,9 +379,11 @@ CRuntimeClass* CArchive::readClassWithTag(WORD tag, const CRuntimeClass* request
     return cls;
 }
 
-CObject* CArchive::ReadObject(const CRuntimeClass* requested)
+CObject* CArchive::ReadObject(const CRuntimeClass* requested, BOOL* created)
 {
     requireLoading();
+    if (created)
+        *created = FALSE;
     WORD tag;
     *this >> tag;
     if (tag == kNullTag)
@@ -378,7 +392,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested)
         DWORD index = tag;
         if (tag == kBigObjectTag)
             *this >> index;
-        if (index == 0 || index >= m_loadedItems.size() || m_loadedIsClass[index])
+        if (index == 0 || index >= m_loadedItems.size() || m_loadedIsClass[index] || !m_loadedItems[index])
             AfxThrowArchiveException(CArchiveException::badIndex, m_strFileName);
         CObject* object = (CObject*)m_loadedItems[index];
         if (requested && !object->IsKindOf(requested))
@@ -386,17 +400,35 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested)
         return object;
     }
     CRuntimeClass* cls = readClassWithTag(tag, requested, nullptr);
+    // Room for the map entry first, so that nothing can fail between creating
+    // the object and recording it.
+    vcTranslateStdExceptions([&] {
+        m_loadedItems.reserve(m_loadedItems.size() + 1);
+        m_loadedIsClass.reserve(m_loadedIsClass.size() + 1);
+    });
     CObject* object = cls->CreateObject();
     if (!object)
         AfxThrowArchiveException(CArchiveException::badClass, m_strFileName);
+    size_t slot = m_loadedItems.size();
     m_loadedItems.push_back(object);
     m_loadedIsClass.push_back(false);
     try {
         object->Serialize(*this);
     } catch (CException*) {
-        m_loadedItems.back() = nullptr;
+        forgetObjectsFrom(slot);
         delete object;
         throw;
     }
+    if (created)
+        *created = TRUE;
     return object;
+}
+
+// The object at index failed to load and goes, with the objects it read
+// (they were its own): later references to any of them are bad indexes.
+void CArchive::forgetObjectsFrom(size_t index)
+{
+    for (size_t i = index; i < m_loadedItems.size(); ++i)
+        if (!m_loadedIsClass[i])
+            m_loadedItems[i] = nullptr;
 }

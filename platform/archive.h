@@ -8,6 +8,12 @@
 //   object: 0x0000 for null; 0xFFFF, schema WORD, name length WORD and the
 //           class name for a class met the first time; 0x8000|index for a
 //           class met before; index for an object stored before.
+//
+// Errors: every failure throws CArchiveException or CFileException, and
+// CMemoryException when memory runs out. A load that fails frees what it
+// created; the archive is not to be read further after it.
+//
+// Threads: an archive belongs to one thread at a time.
 #include <vector>
 
 #include "platform/cstring.h"
@@ -46,8 +52,11 @@ public:
 
     void WriteObject(const CObject* object);
     // Reads an object written by WriteObject; when requested is given the
-    // object must be of that class or derived from it (else badClass).
-    CObject* ReadObject(const CRuntimeClass* requested);
+    // object must be of that class or derived from it (else badClass). The
+    // caller owns an object this read created: *created (when given) is
+    // TRUE then, and FALSE for null or an object read before. When the
+    // object's own load fails, it is deleted and the exception goes on.
+    CObject* ReadObject(const CRuntimeClass* requested, BOOL* created = nullptr);
     void WriteClass(const CRuntimeClass* cls);
     CRuntimeClass* ReadClass(const CRuntimeClass* requested = nullptr, UINT* schema = nullptr);
 
@@ -97,6 +106,7 @@ private:
     CRuntimeClass* readClassWithTag(WORD tag, const CRuntimeClass* requested, UINT* schema);
     void requireLoading() const;
     void requireStoring() const;
+    void forgetObjectsFrom(size_t index);
 
     CFile* m_pFile;
     UINT m_nMode;

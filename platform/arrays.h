@@ -2,11 +2,34 @@
 // The class library's growable arrays. CArray<TYPE, ARG_TYPE> keeps its
 // elements in one block and calls the element hooks ConstructElements,
 // DestructElements, CopyElements and SerializeElements, which element types
-// may overload. The named arrays (CByteArray, CStringArray ...) are
+// may overload (a plain overload for the element type, or a specialisation of
+// the template). The named arrays (CByteArray, CStringArray ...) are
 // instantiations with their own run-time class, and their archive form is the
 // element count followed by the elements.
+//
+// Element lifetime: every element is made by ConstructElements once and ended
+// by DestructElements once, when it leaves the array (RemoveAt, SetSize to
+// fewer, RemoveAll, Copy, a load, the destructor). Moving elements within the
+// block (growing, inserting, removing) calls neither hook. So an array of
+// pointers whose DestructElements overload deletes them owns its pointees:
+// RemoveAt(i) deletes exactly element i. CopyElements(dest, src, n) fills n
+// freshly constructed elements from src; an owning array overloads it to copy
+// the pointees. SetAt and SetAtGrow on an existing element assign to it.
+//
+// Errors: an index must name an element (0 .. GetSize() - 1) for GetAt,
+// SetAt, ElementAt and operator[], and be 0 or more for SetAtGrow and
+// InsertAt; RemoveAt's range must lie inside the array; sizes and counts are
+// 0 or more. Anything else throws CInvalidArgException, before the array
+// changes. Running out of memory throws CMemoryException. A failed load
+// leaves the array empty and frees what it read.
+//
+// Threads: an array belongs to one thread at a time; several threads may
+// read one that no thread changes.
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -15,19 +38,25 @@
 #include "platform/exceptions.h"
 #include "platform/object.h"
 
-// New elements are value-initialised: plain types become zero.
+// New elements are value-initialised: plain types become zero. When one
+// constructor throws, those made before it are ended again.
 template <class TYPE>
 inline void ConstructElements(TYPE* elements, int count)
 {
-    for (int i = 0; i < count; ++i)
-        ::new ((void*)(elements + i)) TYPE();
+    int made = 0;
+    try {
+        for (; made < count; ++made)
+            ::new ((void*)(elements + made)) TYPE();
+    } catch (...) {
+        std::destroy_n(elements, made);
+        throw;
+    }
 }
 
 template <class TYPE>
 inline void DestructElements(TYPE* elements, int count)
 {
-    for (int i = 0; i < count; ++i)
-        elements[i].~TYPE();
+    std::destroy_n(elements, count);
 }
 
 template <class TYPE>
@@ -37,11 +66,15 @@ inline void CopyElements(TYPE* dest, const TYPE* src, int count)
         dest[i] = src[i];
 }
 
-// Fallback: the elements' own archive operators.
+// Fallback: the elements' own archive operators. Plain pointers have none:
+// an array of them cannot be archived unless its element type says how.
 template <class TYPE>
 inline void SerializeElements(CArchive& ar, TYPE* elements, int count)
 {
-    if (ar.IsStoring())
+    if constexpr (std::is_pointer<TYPE>::value) {
+        if (count > 0)
+            AfxThrowNotSupportedException();
+    } else if (ar.IsStoring())
         for (int i = 0; i < count; ++i)
             ar << elements[i];
     else
@@ -58,21 +91,47 @@ inline void SerializeElements<BYTE>(CArchive& ar, BYTE* elements, int count)
         AfxThrowArchiveException(CArchiveException::endOfFile);
 }
 
-template <>
-inline void SerializeElements<void*>(CArchive&, void**, int count)
+// Reads count objects into elements; created[i] (zero on entry) becomes 1
+// when reading element i created its object, and stays 0 for null and for a
+// reference to an object read before, which belongs elsewhere.
+inline void vcLoadObjects(CArchive& ar, CObject** elements, BYTE* created, int count)
 {
-    if (count > 0)
-        AfxThrowNotSupportedException();
+    for (int i = 0; i < count; ++i) {
+        BOOL made = FALSE;
+        elements[i] = ar.ReadObject(nullptr, &made);
+        created[i] = (BYTE)(made != FALSE);
+    }
 }
 
+// After a failed load: deletes the objects the load created and nulls every
+// element, so nothing is freed twice or left behind.
+inline void vcFreeLoadedObjects(CObject** elements, const BYTE* created, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (created[i])
+            delete elements[i];
+        elements[i] = nullptr;
+    }
+}
+
+// Objects are written with their class and created when loaded; a load that
+// fails deletes the objects it created.
 template <>
 inline void SerializeElements<CObject*>(CArchive& ar, CObject** elements, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        if (ar.IsStoring())
+    if (ar.IsStoring()) {
+        for (int i = 0; i < count; ++i)
             ar.WriteObject(elements[i]);
-        else
-            elements[i] = ar.ReadObject(nullptr);
+        return;
+    }
+    std::unique_ptr<BYTE[]> created(new (std::nothrow) BYTE[count > 0 ? count : 1]());
+    if (!created)
+        AfxThrowMemoryException();
+    try {
+        vcLoadObjects(ar, elements, created.get(), count);
+    } catch (CException*) {
+        vcFreeLoadedObjects(elements, created.get(), count);
+        throw;
     }
 }
 
@@ -83,8 +142,7 @@ public:
     CArray(const CArray& other) : CObject() { Copy(other); }
     CArray& operator=(const CArray& other)
     {
-        if (this != &other)
-            Copy(other);
+        Copy(other);
         return *this;
     }
     ~CArray() override { RemoveAll(); }
@@ -94,16 +152,16 @@ public:
     int GetUpperBound() const { return m_nSize - 1; }
     BOOL IsEmpty() const { return m_nSize == 0; }
 
-    // Sets the number of elements; new ones are constructed by
-    // ConstructElements (zero for plain types), dropped ones destructed.
+    // Sets the number of elements; new ones are made by ConstructElements
+    // (zero for plain types), dropped ones ended by DestructElements.
     void SetSize(int newSize, int growBy = -1)
     {
+        if (newSize < 0)
+            AfxThrowInvalidArgException();
         if (growBy >= 0)
             m_nGrowBy = growBy;
-        if (newSize < 0)
-            newSize = 0;
-        if (newSize < m_nSize) {
-            DestructElements<TYPE>(m_pData + newSize, m_nSize - newSize);
+        if (newSize <= m_nSize) {
+            DestructElements(m_pData + newSize, m_nSize - newSize);
             m_nSize = newSize;
             if (newSize == 0)
                 release();
@@ -111,7 +169,7 @@ public:
         }
         if (newSize > m_nMaxSize)
             reserve(grownCapacity(newSize));
-        ConstructElements<TYPE>(m_pData + m_nSize, newSize - m_nSize);
+        ConstructElements(m_pData + m_nSize, newSize - m_nSize);
         m_nSize = newSize;
     }
     void FreeExtra()
@@ -123,29 +181,31 @@ public:
     }
     void RemoveAll()
     {
-        DestructElements<TYPE>(m_pData, m_nSize);
+        DestructElements(m_pData, m_nSize);
         m_nSize = 0;
         release();
     }
 
-    TYPE GetAt(int index) const { return m_pData[index]; }
-    void SetAt(int index, ARG_TYPE element) { m_pData[index] = element; }
-    TYPE& ElementAt(int index) { return m_pData[index]; }
-    const TYPE& ElementAt(int index) const { return m_pData[index]; }
+    TYPE GetAt(int index) const { return m_pData[checked(index)]; }
+    void SetAt(int index, ARG_TYPE element) { m_pData[checked(index)] = element; }
+    TYPE& ElementAt(int index) { return m_pData[checked(index)]; }
+    const TYPE& ElementAt(int index) const { return m_pData[checked(index)]; }
     const TYPE* GetData() const { return m_pData; }
     TYPE* GetData() { return m_pData; }
-    TYPE operator[](int index) const { return m_pData[index]; }
-    TYPE& operator[](int index) { return m_pData[index]; }
+    TYPE operator[](int index) const { return GetAt(index); }
+    TYPE& operator[](int index) { return ElementAt(index); }
 
     void SetAtGrow(int index, ARG_TYPE element)
     {
-        if (index >= m_nSize) {
-            TYPE copy(element);  // element may live in this array
-            SetSize(index + 1);
-            m_pData[index] = std::move(copy);
-        } else {
+        if (index < 0)
+            AfxThrowInvalidArgException();
+        if (index < m_nSize) {
             m_pData[index] = element;
+            return;
         }
+        TYPE copy(element);  // element may live in this array
+        SetSize(sizeFor(index, 1));
+        m_pData[index] = std::move(copy);
     }
     int Add(ARG_TYPE element)
     {
@@ -153,58 +213,65 @@ public:
         SetAtGrow(index, element);
         return index;
     }
+    // Appends copies of src's elements; returns the index of the first.
     int Append(const CArray& src)
     {
-        int old = m_nSize;
         if (&src == this) {
             CArray copy(src);
             return Append(copy);
         }
-        SetSize(m_nSize + src.m_nSize);
-        CopyElements<TYPE>(m_pData + old, src.m_pData, src.m_nSize);
+        int old = m_nSize;
+        SetSize(sizeFor(old, src.m_nSize));
+        CopyElements(m_pData + old, src.m_pData, src.m_nSize);
         return old;
     }
+    // Makes this array a copy of src: every present element is ended and
+    // src.GetSize() new ones are made and filled by CopyElements.
     void Copy(const CArray& src)
     {
         if (&src == this)
             return;
+        DestructElements(m_pData, m_nSize);
+        m_nSize = 0;
         SetSize(src.m_nSize);
-        CopyElements<TYPE>(m_pData, src.m_pData, src.m_nSize);
+        CopyElements(m_pData, src.m_pData, src.m_nSize);
     }
 
+    // Inserts count copies of element before index; an index at or past the
+    // end grows the array to index + count.
     void InsertAt(int index, ARG_TYPE element, int count = 1)
     {
-        if (count <= 0 || index < 0)
+        if (index < 0 || count < 0)
+            AfxThrowInvalidArgException();
+        if (count == 0)
             return;
-        TYPE copy(element);
-        if (index >= m_nSize) {
-            SetSize(index + count);
-        } else {
-            int old = m_nSize;
-            SetSize(m_nSize + count);
-            for (int i = old - 1; i >= index; --i)
-                m_pData[i + count] = std::move(m_pData[i]);
-        }
+        TYPE copy(element);  // element may live in this array
+        openGap(index, count);
         for (int i = 0; i < count; ++i)
             m_pData[index + i] = copy;
     }
+    // Inserts copies of other's elements before startIndex.
     void InsertAt(int startIndex, const CArray* other)
     {
+        if (startIndex < 0)
+            AfxThrowInvalidArgException();
         if (!other || other->m_nSize == 0)
             return;
-        CArray copy(*other);
-        InsertAt(startIndex, copy.m_pData[0], copy.m_nSize);
-        for (int i = 0; i < copy.m_nSize; ++i)
-            m_pData[startIndex + i] = copy.m_pData[i];
+        if (other == this) {
+            CArray copy(*other);
+            InsertAt(startIndex, &copy);
+            return;
+        }
+        openGap(startIndex, other->m_nSize);
+        CopyElements(m_pData + startIndex, other->m_pData, other->m_nSize);
     }
+    // Ends the count elements from index and closes the gap.
     void RemoveAt(int index, int count = 1)
     {
-        if (index < 0 || count <= 0 || index >= m_nSize)
-            return;
-        if (count > m_nSize - index)
-            count = m_nSize - index;
-        for (int i = index; i + count < m_nSize; ++i)
-            m_pData[i] = std::move(m_pData[i + count]);
+        if (index < 0 || count < 0 || index > m_nSize || count > m_nSize - index)
+            AfxThrowInvalidArgException();
+        // The removed elements move to the end, in order, and end there.
+        std::rotate(m_pData + index, m_pData + index + count, m_pData + m_nSize);
         SetSize(m_nSize - count);
     }
 
@@ -212,14 +279,36 @@ public:
     {
         if (ar.IsStoring()) {
             ar.WriteCount((DWORD)m_nSize);
-        } else {
-            DWORD count = ar.ReadCount();
-            // Every element takes at least one octet in the archive, so a
-            // count beyond what is left cannot be genuine.
-            ar.EnsureAvailable(count);
-            SetSize((int)count);
+            SerializeElements(ar, m_pData, m_nSize);
+            return;
         }
-        SerializeElements<TYPE>(ar, m_pData, m_nSize);
+        DWORD count = ar.ReadCount();
+        if (count > (DWORD)INT_MAX)
+            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        // Every element takes at least one octet in the archive, so a count
+        // beyond what is left cannot be genuine.
+        ar.EnsureAvailable(count);
+        RemoveAll();
+        CArray<BYTE, BYTE> created;  // object elements: those this load created
+        try {
+            // A stream that cannot tell its length is read in growing steps,
+            // so a false count costs no more memory than the octets that came.
+            while (m_nSize < (int)count) {
+                int first = m_nSize;
+                SetSize(first + std::min((int)count - first, std::max(first, kLoadStep)));
+                if constexpr (std::is_same<TYPE, CObject*>::value) {
+                    created.SetSize(m_nSize);
+                    vcLoadObjects(ar, m_pData + first, created.GetData() + first, m_nSize - first);
+                } else {
+                    SerializeElements(ar, m_pData + first, m_nSize - first);
+                }
+            }
+        } catch (CException*) {
+            if constexpr (std::is_same<TYPE, CObject*>::value)
+                vcFreeLoadedObjects(m_pData, created.GetData(), created.GetSize());
+            RemoveAll();
+            throw;
+        }
     }
 
 protected:
@@ -229,6 +318,33 @@ protected:
     int m_nGrowBy = 0;
 
 private:
+    static constexpr int kLoadStep = 1024;
+
+    int checked(int index) const
+    {
+        if (index < 0 || index >= m_nSize)
+            AfxThrowInvalidArgException();
+        return index;
+    }
+    // first + count as a size; more than an array can hold is out of memory.
+    static int sizeFor(int first, int count)
+    {
+        if (count > INT_MAX - first)
+            AfxThrowMemoryException();
+        return first + count;
+    }
+    // Makes count new elements at index: past the end the array grows to
+    // index + count; otherwise they are made at the end and rotated into place.
+    void openGap(int index, int count)
+    {
+        if (index >= m_nSize) {
+            SetSize(sizeFor(index, count));
+            return;
+        }
+        int old = m_nSize;
+        SetSize(sizeFor(old, count));
+        std::rotate(m_pData + index, m_pData + old, m_pData + m_nSize);
+    }
     int grownCapacity(int needed) const
     {
         long grow = m_nGrowBy;
@@ -239,10 +355,13 @@ private:
         long capacity = (long)m_nMaxSize + grow;
         if (capacity < needed)
             capacity = needed;
-        if (capacity > 0x7FFFFFFF)
-            capacity = 0x7FFFFFFF;
+        if (capacity > INT_MAX)
+            capacity = INT_MAX;
         return (int)capacity;
     }
+    // Moves the elements into a block of the given capacity; neither hook
+    // runs, as no element begins or ends. Elements that may throw while
+    // moving are copied, so a failure leaves the array as it was.
     void reserve(int capacity)
     {
         if ((size_t)capacity > SIZE_MAX / sizeof(TYPE))
@@ -257,10 +376,16 @@ private:
             fresh = (TYPE*)std::malloc(bytes ? bytes : 1);
             if (!fresh)
                 AfxThrowMemoryException();
-            for (int i = 0; i < m_nSize; ++i) {
-                ::new ((void*)(fresh + i)) TYPE(std::move(m_pData[i]));
-                m_pData[i].~TYPE();
+            int moved = 0;
+            try {
+                for (; moved < m_nSize; ++moved)
+                    ::new ((void*)(fresh + moved)) TYPE(std::move_if_noexcept(m_pData[moved]));
+            } catch (...) {
+                std::destroy_n(fresh, moved);
+                std::free((void*)fresh);
+                throw;
             }
+            std::destroy_n(m_pData, m_nSize);
             std::free((void*)m_pData);
         }
         m_pData = fresh;

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <strings.h>
 
+#include "platform/exceptions.h"
+
 CComboBox::CComboBox(int maxItems) : m_maxItems(maxItems < 0 ? 0 : maxItems) {}
 
 intptr_t CComboBox::SendMessage(UINT message, uintptr_t wParam, intptr_t lParam)
@@ -20,7 +22,12 @@ intptr_t CComboBox::SendMessage(UINT message, uintptr_t wParam, intptr_t lParam)
             index = (intptr_t)m_items.size();
         else if (index < 0 || index > (intptr_t)m_items.size())
             return CB_ERR;
-        m_items.insert(m_items.begin() + index, Item{CString(text), 0});
+        try {
+            vcTranslateStdExceptions([&] { m_items.insert(m_items.begin() + index, Item{CString(text), 0}); });
+        } catch (CMemoryException* e) {
+            e->Delete();
+            return CB_ERRSPACE;  // the control's answer when it has no room
+        }
         if (m_selection >= index)
             ++m_selection;
         return index;

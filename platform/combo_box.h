@@ -3,6 +3,7 @@
 // its items (text plus one data word each) and the current selection, and
 // answers the CB_ messages through SendMessage just as a real control would;
 // the member functions are the class library's wrappers around them.
+// Adding without memory answers CB_ERRSPACE. A box belongs to one thread.
 #include <climits>
 #include <cstdint>
 #include <vector>

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <strings.h>
 
+#include "platform/exceptions.h"
+
 namespace {
 const char* orEmpty(const char* text)
 {
@@ -17,44 +19,71 @@ bool isSpace(char ch)
 }
 }  // namespace
 
-CString::CString(const char* text) : m_s(orEmpty(text)) {}
+// Every call that may allocate goes through vcTranslateStdExceptions, so
+// running out of memory throws CMemoryException.
 
-CString::CString(const char* text, int length)
-    : m_s(text && length > 0 ? std::string(text, (size_t)length) : std::string())
+CString::CString(const CString& other)
 {
+    vcTranslateStdExceptions([&] { m_s = other.m_s; });
 }
 
-CString::CString(const unsigned char* text) : m_s(orEmpty((const char*)text)) {}
+CString::CString(const std::string& text)
+{
+    vcTranslateStdExceptions([&] { m_s = text; });
+}
 
-CString::CString(char ch, int repeat) : m_s(repeat > 0 ? (size_t)repeat : 0, ch) {}
+CString::CString(const char* text)
+{
+    vcTranslateStdExceptions([&] { m_s = orEmpty(text); });
+}
+
+CString::CString(const char* text, int length)
+{
+    if (text && length > 0)
+        vcTranslateStdExceptions([&] { m_s.assign(text, (size_t)length); });
+}
+
+CString::CString(const unsigned char* text) : CString((const char*)text) {}
+
+CString::CString(char ch, int repeat)
+{
+    if (repeat > 0)
+        vcTranslateStdExceptions([&] { m_s.assign((size_t)repeat, ch); });
+}
+
+CString& CString::operator=(const CString& other)
+{
+    vcTranslateStdExceptions([&] { m_s = other.m_s; });
+    return *this;
+}
 
 CString& CString::operator=(const char* text)
 {
-    m_s = orEmpty(text);
+    vcTranslateStdExceptions([&] { m_s = orEmpty(text); });
     return *this;
 }
 
 CString& CString::operator=(char ch)
 {
-    m_s.assign(1, ch);
+    vcTranslateStdExceptions([&] { m_s.assign(1, ch); });
     return *this;
 }
 
 CString& CString::operator+=(const CString& text)
 {
-    m_s += text.m_s;
+    vcTranslateStdExceptions([&] { m_s += text.m_s; });
     return *this;
 }
 
 CString& CString::operator+=(const char* text)
 {
-    m_s += orEmpty(text);
+    vcTranslateStdExceptions([&] { m_s += orEmpty(text); });
     return *this;
 }
 
 CString& CString::operator+=(char ch)
 {
-    m_s += ch;
+    vcTranslateStdExceptions([&] { m_s += ch; });
     return *this;
 }
 
@@ -111,7 +140,7 @@ CString CString::Mid(int first, int count) const
     if (first >= GetLength())
         return CString();
     count = std::min(count, GetLength() - first);
-    return CString(m_s.substr((size_t)first, (size_t)count));
+    return CString(m_s.data() + first, count);
 }
 
 CString CString::Left(int count) const
@@ -165,15 +194,17 @@ int CString::Replace(char oldCh, char newCh)
 
 int CString::Replace(const char* oldText, const char* newText)
 {
-    std::string from = orEmpty(oldText), to = orEmpty(newText);
-    if (from.empty())
-        return 0;
-    int count = 0;
-    for (size_t pos = m_s.find(from); pos != std::string::npos; pos = m_s.find(from, pos + to.size())) {
-        m_s.replace(pos, from.size(), to);
-        ++count;
-    }
-    return count;
+    return vcTranslateStdExceptions([&] {
+        std::string from = orEmpty(oldText), to = orEmpty(newText);
+        if (from.empty())
+            return 0;
+        int count = 0;
+        for (size_t pos = m_s.find(from); pos != std::string::npos; pos = m_s.find(from, pos + to.size())) {
+            m_s.replace(pos, from.size(), to);
+            ++count;
+        }
+        return count;
+    });
 }
 
 int CString::Remove(char ch)
@@ -186,14 +217,14 @@ int CString::Remove(char ch)
 int CString::Insert(int index, char ch)
 {
     index = std::min(std::max(index, 0), GetLength());
-    m_s.insert((size_t)index, 1, ch);
+    vcTranslateStdExceptions([&] { m_s.insert((size_t)index, 1, ch); });
     return GetLength();
 }
 
 int CString::Insert(int index, const char* text)
 {
     index = std::min(std::max(index, 0), GetLength());
-    m_s.insert((size_t)index, orEmpty(text));
+    vcTranslateStdExceptions([&] { m_s.insert((size_t)index, orEmpty(text)); });
     return GetLength();
 }
 
@@ -291,7 +322,8 @@ void CString::FormatV(const char* format, va_list args)
         m_s.clear();
         return;
     }
-    std::string text((size_t)length + 1, '\0');
+    std::string text;
+    vcTranslateStdExceptions([&] { text.resize((size_t)length + 1); });
     std::vsnprintf(&text[0], text.size(), format, args);
     text.resize((size_t)length);
     m_s.swap(text);
@@ -300,13 +332,13 @@ void CString::FormatV(const char* format, va_list args)
 char* CString::GetBuffer(int minLength)
 {
     if (minLength > GetLength())
-        m_s.resize((size_t)minLength);
+        vcTranslateStdExceptions([&] { m_s.resize((size_t)minLength); });
     return &m_s[0];
 }
 
 char* CString::GetBufferSetLength(int length)
 {
-    m_s.resize((size_t)std::max(length, 0));
+    vcTranslateStdExceptions([&] { m_s.resize((size_t)std::max(length, 0)); });
     return &m_s[0];
 }
 
@@ -315,7 +347,7 @@ void CString::ReleaseBuffer(int newLength)
     if (newLength < 0)
         m_s.resize(std::strlen(m_s.c_str()));
     else
-        m_s.resize((size_t)newLength);
+        vcTranslateStdExceptions([&] { m_s.resize((size_t)newLength); });
 }
 
 bool operator==(const CString& a, const CString& b) { return a.str() == b.str(); }

@@ -2,24 +2,35 @@
 // CString: a text string of byte characters with the class library's
 // interface. It may hold zero bytes; conversion to const char* gives a
 // terminated buffer.
+//
+// Errors: GetAt, SetAt and operator[] take an index of a character
+// (0 .. GetLength() - 1) and throw CInvalidArgException for any other; the
+// slicing and editing calls (Mid, Left, Right, Insert, Delete ...) clamp
+// their positions to the string instead. Running out of memory throws
+// CMemoryException. No std:: exception leaves a CString call.
+//
+// Threads: a CString belongs to one thread at a time; several threads may
+// read one that no thread changes.
 #include <cstdarg>
 #include <string>
 
 #include "platform/platform_export.h"
 #include "platform/types.h"
 
+[[noreturn]] PLATFORM_API void AfxThrowInvalidArgException();
+
 class PLATFORM_API CString {
 public:
     CString() = default;
-    CString(const CString&) = default;
+    CString(const CString& other);
     CString(CString&&) noexcept = default;
     CString(const char* text);                 // null gives the empty string
     CString(const char* text, int length);
     CString(const unsigned char* text);
     CString(char ch, int repeat = 1);
-    explicit CString(const std::string& text) : m_s(text) {}
+    explicit CString(const std::string& text);
 
-    CString& operator=(const CString&) = default;
+    CString& operator=(const CString& other);
     CString& operator=(CString&&) noexcept = default;
     CString& operator=(const char* text);
     CString& operator=(char ch);
@@ -27,8 +38,8 @@ public:
     int GetLength() const { return (int)m_s.size(); }
     BOOL IsEmpty() const { return m_s.empty(); }
     void Empty() { m_s.clear(); }
-    char GetAt(int index) const { return m_s.at((size_t)index); }
-    void SetAt(int index, char ch) { m_s.at((size_t)index) = ch; }
+    char GetAt(int index) const { return m_s[checked(index)]; }
+    void SetAt(int index, char ch) { m_s[checked(index)] = ch; }
     char operator[](int index) const { return GetAt(index); }
     operator const char*() const { return m_s.c_str(); }
     const std::string& str() const { return m_s; }
@@ -88,6 +99,13 @@ public:
     void ReleaseBuffer(int newLength = -1);
 
 private:
+    size_t checked(int index) const
+    {
+        if (index < 0 || (size_t)index >= m_s.size())
+            AfxThrowInvalidArgException();
+        return (size_t)index;
+    }
+
     std::string m_s;
 };
 

@@ -2,9 +2,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ios>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
+IMPLEMENT_DYNAMIC(CInvalidArgException, CException)
 IMPLEMENT_DYNAMIC(CNotSupportedException, CException)
 IMPLEMENT_DYNAMIC(CResourceException, CException)
 IMPLEMENT_DYNAMIC(CUserException, CException)
@@ -19,6 +24,17 @@ BOOL copyMessage(const char* text, char* buffer, UINT maxLength)
     std::strncpy(buffer, text, maxLength - 1);
     buffer[maxLength - 1] = '\0';
     return TRUE;
+}
+
+// Exceptions are made on the heap; when even that fails, the shared memory
+// exception goes instead, so a throw helper never throws std::bad_alloc.
+template <class E, class... Args>
+[[noreturn]] void throwNew(Args&&... args)
+{
+    E* e = new (std::nothrow) E(std::forward<Args>(args)...);
+    if (!e)
+        AfxThrowMemoryException();
+    throw e;
 }
 
 const char* const fileCauseTexts[] = {
@@ -67,6 +83,11 @@ BOOL CException::GetErrorMessage(char* buffer, UINT maxLength, UINT*) const
 BOOL CMemoryException::GetErrorMessage(char* buffer, UINT maxLength, UINT*) const
 {
     return copyMessage("Out of memory.", buffer, maxLength);
+}
+
+BOOL CInvalidArgException::GetErrorMessage(char* buffer, UINT maxLength, UINT*) const
+{
+    return copyMessage("An argument was outside the accepted range.", buffer, maxLength);
 }
 
 CFileException::CFileException(int cause, LONG osError, const char* fileName)
@@ -128,27 +149,43 @@ void AfxThrowMemoryException()
     throw &shared;
 }
 
+void AfxThrowInvalidArgException()
+{
+    throwNew<CInvalidArgException>();
+}
+
 void AfxThrowNotSupportedException()
 {
-    throw new CNotSupportedException;
+    throwNew<CNotSupportedException>();
 }
 
 void AfxThrowResourceException()
 {
-    throw new CResourceException;
+    throwNew<CResourceException>();
 }
 
 void AfxThrowUserException()
 {
-    throw new CUserException;
+    throwNew<CUserException>();
 }
 
 void AfxThrowFileException(int cause, LONG osError, const char* fileName)
 {
-    throw new CFileException(cause, osError, fileName);
+    throwNew<CFileException>(cause, osError, fileName);
 }
 
 void AfxThrowArchiveException(int cause, const char* fileName)
 {
-    throw new CArchiveException(cause, fileName);
+    throwNew<CArchiveException>(cause, fileName);
+}
+
+void AfxThrowFromStdException(const std::exception& e)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&e) || dynamic_cast<const std::length_error*>(&e))
+        AfxThrowMemoryException();
+    if (dynamic_cast<const std::out_of_range*>(&e) || dynamic_cast<const std::invalid_argument*>(&e))
+        AfxThrowInvalidArgException();
+    if (dynamic_cast<const std::ios_base::failure*>(&e))
+        AfxThrowFileException(CFileException::genericException);
+    AfxThrowResourceException();
 }

@@ -2,6 +2,16 @@
 // The class library's exception family. Exceptions are thrown and caught by
 // pointer; a catcher calls Delete(), which frees a heap exception and leaves
 // a shared static one (auto-delete off) alone.
+//
+// Only this family leaves the platform layer: allocation failures throw
+// CMemoryException (never std::bad_alloc), an index outside a string or an
+// array throws CInvalidArgException, and failures of the standard library's
+// threads and locks throw CResourceException (see AfxThrowFromStdException).
+//
+// Threads: an exception object belongs to the thread that caught it; the
+// shared static objects are never changed after they are made.
+#include <exception>
+
 #include "platform/cstring.h"
 #include "platform/object.h"
 
@@ -27,6 +37,15 @@ class PLATFORM_API CNotSupportedException : public CException {
     DECLARE_DYNAMIC(CNotSupportedException)
 public:
     explicit CNotSupportedException(BOOL autoDelete = TRUE) : CException(autoDelete) {}
+};
+
+// An argument outside what the call accepts, such as an index beyond the
+// elements of a string or an array.
+class PLATFORM_API CInvalidArgException : public CException {
+    DECLARE_DYNAMIC(CInvalidArgException)
+public:
+    explicit CInvalidArgException(BOOL autoDelete = TRUE) : CException(autoDelete) {}
+    BOOL GetErrorMessage(char* buffer, UINT maxLength, UINT* helpContext = nullptr) const override;
 };
 
 class PLATFORM_API CResourceException : public CException {
@@ -92,8 +111,29 @@ public:
 };
 
 [[noreturn]] PLATFORM_API void AfxThrowMemoryException();
+[[noreturn]] PLATFORM_API void AfxThrowInvalidArgException();
 [[noreturn]] PLATFORM_API void AfxThrowNotSupportedException();
 [[noreturn]] PLATFORM_API void AfxThrowResourceException();
 [[noreturn]] PLATFORM_API void AfxThrowUserException();
 [[noreturn]] PLATFORM_API void AfxThrowFileException(int cause, LONG osError = -1, const char* fileName = nullptr);
 [[noreturn]] PLATFORM_API void AfxThrowArchiveException(int cause, const char* fileName = nullptr);
+
+// Throws the family's counterpart of a standard-library exception:
+// CMemoryException for std::bad_alloc and std::length_error,
+// CInvalidArgException for std::out_of_range and std::invalid_argument,
+// CFileException for std::ios_base::failure, CResourceException for the rest
+// (std::system_error from threads and locks among them).
+[[noreturn]] PLATFORM_API void AfxThrowFromStdException(const std::exception& e);
+
+// Runs f and returns its result; a standard-library exception it throws
+// leaves as its class-library counterpart. Wraps the calls into the
+// standard library at the edges of the layer.
+template <class F>
+decltype(auto) vcTranslateStdExceptions(F&& f)
+{
+    try {
+        return f();
+    } catch (const std::exception& e) {
+        AfxThrowFromStdException(e);
+    }
+}

@@ -1,6 +1,7 @@
 #pragma once
 // CFile: a binary file over a POSIX descriptor, with the class library's
 // interface. Failures throw CFileException (by pointer).
+// A file object belongs to one thread at a time.
 #include "platform/cstring.h"
 #include "platform/object.h"
 

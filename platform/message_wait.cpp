@@ -31,10 +31,10 @@ int MsgWaitForDescriptors(struct pollfd* fds, unsigned count, int timeoutMs)
         errno = EINVAL;
         return -1;
     }
-    ThreadQueue& queue = platform_detail::myQueue();
     int wakeFd;
     int sleepMs;
-    {
+    try {
+        ThreadQueue& queue = platform_detail::myQueue();
         std::lock_guard<std::mutex> lock(queue.mutex);
         if (queue.wakeFd < 0) {
             queue.wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -43,6 +43,9 @@ int MsgWaitForDescriptors(struct pollfd* fds, unsigned count, int timeoutMs)
         }
         wakeFd = queue.wakeFd;
         sleepMs = sleepLimitLocked(queue, timeoutMs);
+    } catch (const std::exception&) {  // no memory for the thread's queue, or a failed lock
+        errno = ENOMEM;
+        return -1;
     }
 
     pollfd all[kMsgWaitMaxDescriptors + 1];

@@ -1,22 +1,18 @@
 #include "platform/object.h"
 
+#include <atomic>
 #include <cstring>
-#include <mutex>
 
 #include "platform/archive.h"
+#include "platform/exceptions.h"
 
 namespace {
-// Classes register from static constructors of several libraries, so the
-// registry head must exist before any of them runs: a function-local static.
-struct ClassRegistry {
-    std::mutex lock;
-    CRuntimeClass* first = nullptr;
-};
-ClassRegistry& registry()
-{
-    static ClassRegistry instance;
-    return instance;
-}
+// The registry is a list that only grows, at its head. Classes register from
+// static constructors of several libraries, so the head must exist before
+// any of them runs (it is constant-initialised), and a library loaded on one
+// thread may register while another thread looks a name up: the head is
+// atomic and a class is complete before it is published.
+std::atomic<CRuntimeClass*> g_firstClass{nullptr};
 }  // namespace
 
 CRuntimeClass CObject::classCObject = {"CObject", (int)sizeof(CObject), 0xFFFF, nullptr, nullptr, nullptr};
@@ -24,15 +20,17 @@ static AFX_CLASSINIT _init_CObject(&CObject::classCObject);
 
 AFX_CLASSINIT::AFX_CLASSINIT(CRuntimeClass* newClass)
 {
-    ClassRegistry& r = registry();
-    std::lock_guard<std::mutex> guard(r.lock);
-    newClass->m_pNextClass = r.first;
-    r.first = newClass;
+    CRuntimeClass* first = g_firstClass.load(std::memory_order_acquire);
+    do {
+        newClass->m_pNextClass = first;
+    } while (!g_firstClass.compare_exchange_weak(first, newClass, std::memory_order_acq_rel));
 }
 
 CObject* CRuntimeClass::CreateObject() const
 {
-    return m_pfnCreateObject ? m_pfnCreateObject() : nullptr;
+    if (!m_pfnCreateObject)
+        return nullptr;
+    return vcTranslateStdExceptions([&] { return m_pfnCreateObject(); });
 }
 
 BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const
@@ -47,9 +45,7 @@ CRuntimeClass* CRuntimeClass::FromName(const char* className)
 {
     if (!className)
         return nullptr;
-    ClassRegistry& r = registry();
-    std::lock_guard<std::mutex> guard(r.lock);
-    for (CRuntimeClass* cls = r.first; cls; cls = cls->m_pNextClass)
+    for (CRuntimeClass* cls = g_firstClass.load(std::memory_order_acquire); cls; cls = cls->m_pNextClass)
         if (std::strcmp(cls->m_lpszClassName, className) == 0)
             return cls;
     return nullptr;

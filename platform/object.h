@@ -1,6 +1,10 @@
 #pragma once
 // CObject and CRuntimeClass: run-time class information, creation of objects
 // by class name (used when archives are read) and the registry of classes.
+//
+// Threads: each library registers its classes while it loads; lookups by
+// name (FromName, CreateObject) are safe from any thread at any time, and
+// the class records are read-only once registered.
 #include "platform/platform_export.h"
 #include "platform/types.h"
 

@@ -4,6 +4,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -34,7 +35,7 @@ struct ThreadRegistry {
 
 ThreadRegistry& threadRegistry()
 {
-    static ThreadRegistry* registry = new ThreadRegistry;
+    static ThreadRegistry* registry = vcTranslateStdExceptions([] { return new ThreadRegistry; });
     return *registry;
 }
 
@@ -52,9 +53,12 @@ CWinThread* AfxGetThread()
 {
     static thread_local ThreadSlot slot;
     if (!slot.thread) {
-        slot.thread = new CWinThread(GetCurrentThreadId());
-        std::lock_guard<std::mutex> lock(threadRegistry().mutex);
-        threadRegistry().threads.push_back(slot.thread);
+        vcTranslateStdExceptions([&] {
+            std::unique_ptr<CWinThread> thread(new CWinThread(GetCurrentThreadId()));
+            std::lock_guard<std::mutex> lock(threadRegistry().mutex);
+            threadRegistry().threads.push_back(thread.get());
+            slot.thread = thread.release();
+        });
     }
     return slot.thread;
 }

@@ -2,8 +2,17 @@
 // Threads, time and locks with the class library's names: the thread object
 // (CWinThread) that every thread gets on first use, the calling thread's
 // identifier, the millisecond tick count and the critical section.
+//
+// Threads: the platform starts no thread; CWinThread is the object of a
+// thread that exists already. Another thread may read its m_nThreadID (with
+// an atomic load: it becomes 0 when the thread ends), e.g. to name it for
+// cancellation; everything else of it is for its own thread. A
+// CCriticalSection is meant to be shared; a CSingleLock belongs to the
+// thread that made it. Failures of the system's locks throw
+// CResourceException, and running out of memory CMemoryException.
 #include <mutex>
 
+#include "platform/exceptions.h"
 #include "platform/platform_export.h"
 #include "platform/types.h"
 
@@ -26,7 +35,8 @@ public:
 
     // Waits for the next message of this thread's queue and dispatches it to
     // its window (the calling thread must be this object's thread). FALSE
-    // when the message was WM_QUIT: the thread's pump is to end.
+    // when the message was WM_QUIT: the thread's pump is to end. What a
+    // window procedure throws passes on to the caller.
     virtual BOOL PumpMessage();
     // Idle processing, called with a growing count while the queue is empty;
     // TRUE asks for more idle calls. Nothing to do by default.
@@ -54,7 +64,7 @@ public:
     CCriticalSection& operator=(const CCriticalSection&) = delete;
     BOOL Lock()
     {
-        m_mutex.lock();
+        vcTranslateStdExceptions([&] { m_mutex.lock(); });
         return TRUE;
     }
     BOOL Unlock()

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "platform/exceptions.h"
 #include "platform/message_queue.h"
 #include "platform/thread.h"
 
@@ -26,6 +27,10 @@ struct Window {
 
 // Windows and thread queues of the process. Handles are never reused, so a
 // stale handle simply names no window.
+//
+// The functions below call into the standard library (maps, queues, locks);
+// the public ones run those calls through vcTranslateStdExceptions, so only
+// the class library's exceptions leave this file.
 struct Registry {
     std::mutex mutex;
     std::map<HWND, std::shared_ptr<Window>> windows;
@@ -85,9 +90,11 @@ ThreadQueue& myQueue()
 
 std::shared_ptr<ThreadQueue> findQueue(DWORD thread)
 {
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    auto it = registry().queues.find(thread);
-    return it == registry().queues.end() ? nullptr : it->second;
+    return vcTranslateStdExceptions([&]() -> std::shared_ptr<ThreadQueue> {
+        std::lock_guard<std::mutex> lock(registry().mutex);
+        auto it = registry().queues.find(thread);
+        return it == registry().queues.end() ? nullptr : it->second;
+    });
 }
 
 }  // namespace platform_detail
@@ -95,22 +102,27 @@ std::shared_ptr<ThreadQueue> findQueue(DWORD thread)
 namespace {
 std::shared_ptr<Window> findWindow(HWND window)
 {
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    auto it = registry().windows.find(window);
-    return it == registry().windows.end() ? nullptr : it->second;
+    return vcTranslateStdExceptions([&]() -> std::shared_ptr<Window> {
+        std::lock_guard<std::mutex> lock(registry().mutex);
+        auto it = registry().windows.find(window);
+        return it == registry().windows.end() ? nullptr : it->second;
+    });
 }
 
+// FALSE when the thread has no queue, or its queue is full or cannot grow.
 BOOL enqueue(DWORD thread, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     std::shared_ptr<ThreadQueue> queue = findQueue(thread);
     if (!queue)
         return FALSE;
-    {
+    try {
         std::lock_guard<std::mutex> lock(queue->mutex);
         if (queue->messages.size() >= kMessageQueueLimit)
             return FALSE;
         queue->messages.push_back(MSG{window, message, wParam, lParam, GetTickCount()});
         queue->signalLocked();
+    } catch (const std::exception&) {
+        return FALSE;
     }
     return TRUE;
 }
@@ -163,33 +175,37 @@ bool passesFilter(HWND messageWindow, UINT message, HWND window, UINT filterMin,
 
 HWND CreateMessageWindow(WNDPROC proc, void* context)
 {
-    myQueue();
-    auto window = std::make_shared<Window>(Window{proc, context, GetCurrentThreadId()});
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    HWND handle = reinterpret_cast<HWND>(registry().nextHandle);
-    registry().nextHandle += 0x10;
-    registry().windows[handle] = window;
-    return handle;
+    return vcTranslateStdExceptions([&] {
+        myQueue();
+        auto window = std::make_shared<Window>(Window{proc, context, GetCurrentThreadId()});
+        std::lock_guard<std::mutex> lock(registry().mutex);
+        HWND handle = reinterpret_cast<HWND>(registry().nextHandle);
+        registry().windows[handle] = window;
+        registry().nextHandle += 0x10;
+        return handle;
+    });
 }
 
 BOOL DestroyWindow(HWND window)
 {
-    DWORD owner;
-    {
-        std::lock_guard<std::mutex> lock(registry().mutex);
-        auto it = registry().windows.find(window);
-        if (it == registry().windows.end())
-            return FALSE;
-        owner = it->second->owner;
-        registry().windows.erase(it);
-    }
-    if (std::shared_ptr<ThreadQueue> queue = findQueue(owner)) {
-        std::lock_guard<std::mutex> lock(queue->mutex);
-        for (auto it = queue->messages.begin(); it != queue->messages.end();)
-            it = it->hwnd == window ? queue->messages.erase(it) : it + 1;
-        platform_detail::removeWindowTimersLocked(*queue, window);
-    }
-    return TRUE;
+    return vcTranslateStdExceptions([&] {
+        DWORD owner;
+        {
+            std::lock_guard<std::mutex> lock(registry().mutex);
+            auto it = registry().windows.find(window);
+            if (it == registry().windows.end())
+                return FALSE;
+            owner = it->second->owner;
+            registry().windows.erase(it);
+        }
+        if (std::shared_ptr<ThreadQueue> queue = findQueue(owner)) {
+            std::lock_guard<std::mutex> lock(queue->mutex);
+            for (auto it = queue->messages.begin(); it != queue->messages.end();)
+                it = it->hwnd == window ? queue->messages.erase(it) : it + 1;
+            platform_detail::removeWindowTimersLocked(*queue, window);
+        }
+        return TRUE;
+    });
 }
 
 BOOL IsWindow(HWND window)
@@ -224,30 +240,34 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 
 void PostQuitMessage(int exitCode)
 {
-    myQueue();
+    vcTranslateStdExceptions([] { myQueue(); });
     enqueue(GetCurrentThreadId(), nullptr, WM_QUIT, (WPARAM)exitCode, 0);
 }
 
 BOOL PeekMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
-    ThreadQueue& queue = myQueue();
-    std::lock_guard<std::mutex> lock(queue.mutex);
-    return takeMessageLocked(queue, msg, window, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0);
+    return vcTranslateStdExceptions([&]() -> BOOL {
+        ThreadQueue& queue = myQueue();
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        return takeMessageLocked(queue, msg, window, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0);
+    });
 }
 
 BOOL GetMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax)
 {
-    ThreadQueue& queue = myQueue();
-    std::unique_lock<std::mutex> lock(queue.mutex);
-    while (!takeMessageLocked(queue, msg, window, filterMin, filterMax, true)) {
-        int64_t delay = platform_detail::nextTimerDelayLocked(queue, platform_detail::monotonicMs(), window, filterMin,
-                                                              filterMax);
-        if (delay < 0)
-            queue.arrived.wait(lock);
-        else
-            queue.arrived.wait_for(lock, std::chrono::milliseconds(delay));
-    }
-    return msg->message != WM_QUIT;
+    return vcTranslateStdExceptions([&]() -> BOOL {
+        ThreadQueue& queue = myQueue();
+        std::unique_lock<std::mutex> lock(queue.mutex);
+        while (!takeMessageLocked(queue, msg, window, filterMin, filterMax, true)) {
+            int64_t delay = platform_detail::nextTimerDelayLocked(queue, platform_detail::monotonicMs(), window,
+                                                                  filterMin, filterMax);
+            if (delay < 0)
+                queue.arrived.wait(lock);
+            else
+                queue.arrived.wait_for(lock, std::chrono::milliseconds(delay));
+        }
+        return msg->message != WM_QUIT;
+    });
 }
 
 LRESULT DispatchMessage(const MSG* msg)
@@ -258,12 +278,11 @@ LRESULT DispatchMessage(const MSG* msg)
         // Only a live timer's procedure is called: a WM_TIMER posted by hand
         // must not make the pump jump to an address it carries.
         TIMERPROC proc = reinterpret_cast<TIMERPROC>(msg->lParam);
-        bool live;
-        {
+        bool live = vcTranslateStdExceptions([&] {
             ThreadQueue& queue = myQueue();
             std::lock_guard<std::mutex> lock(queue.mutex);
-            live = platform_detail::isLiveTimerLocked(queue, msg->hwnd, msg->wParam, proc);
-        }
+            return platform_detail::isLiveTimerLocked(queue, msg->hwnd, msg->wParam, proc);
+        });
         if (live)
             proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
         return 0;

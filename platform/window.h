@@ -6,6 +6,20 @@
 // (PeekMessage/GetMessage and DispatchMessage, or CWinThread::PumpMessage)
 // later hands it to the procedure. Timers belong to a thread too: a due
 // timer shows up in its pump as WM_TIMER.
+//
+// Threads: every thread has its own message queue, made on first use and
+// dropped when the thread ends. PostMessage, PostThreadMessage,
+// SendMessage, IsWindow, GetWindowThreadProcessId and DestroyWindow may be
+// called from any thread; a posted message is handed to the procedure only
+// on the window's owning thread, by that thread's pump. SendMessage runs the
+// procedure on the calling thread, so a procedure that may be sent messages
+// from other threads must guard its own context. PeekMessage, GetMessage
+// and DispatchMessage work on the calling thread's own queue. A window
+// procedure's exceptions pass through SendMessage and DispatchMessage to
+// their caller. Failures of the system's locks throw CResourceException;
+// running out of memory throws CMemoryException, except in the calls that
+// answer failure with their result: posting answers FALSE as for a full
+// queue, SetTimer 0 and MsgWaitForDescriptors -1 with errno ENOMEM.
 #include <cstdint>
 
 #include "platform/platform_export.h"

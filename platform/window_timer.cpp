@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/exceptions.h"
 #include "platform/message_queue.h"
 #include "platform/thread.h"
 
@@ -86,21 +87,25 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
         return 0;
     if (!ownedByCaller(window))
         return 0;
-    ThreadQueue& queue = platform_detail::myQueue();
     elapse = clampElapse(elapse);
     uint64_t due = platform_detail::monotonicMs() + elapse;
-    std::lock_guard<std::mutex> lock(queue.mutex);
-    auto it = findTimer(queue, window, id);
-    if (it != queue.timers.end()) {
-        it->elapse = elapse;
-        it->proc = proc;
-        it->due = due;
-    } else {
-        if (!window)
-            id = nextThreadTimerId++;
-        queue.timers.push_back(Timer{window, id, elapse, proc, due});
+    try {
+        ThreadQueue& queue = platform_detail::myQueue();
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        auto it = findTimer(queue, window, id);
+        if (it != queue.timers.end()) {
+            it->elapse = elapse;
+            it->proc = proc;
+            it->due = due;
+        } else {
+            if (!window)
+                id = nextThreadTimerId++;
+            queue.timers.push_back(Timer{window, id, elapse, proc, due});
+        }
+        queue.signalLocked();  // a waiter recomputes how long it may sleep
+    } catch (const std::exception&) {  // no memory for the timer, or a failed lock
+        return 0;
     }
-    queue.signalLocked();  // a waiter recomputes how long it may sleep
     if (window)
         return id ? id : 1;
     return id;
@@ -110,11 +115,13 @@ BOOL KillTimer(HWND window, UINT_PTR id)
 {
     if (!ownedByCaller(window))
         return FALSE;
-    ThreadQueue& queue = platform_detail::myQueue();
-    std::lock_guard<std::mutex> lock(queue.mutex);
-    auto it = findTimer(queue, window, id);
-    if (it == queue.timers.end())
-        return FALSE;
-    queue.timers.erase(it);
-    return TRUE;
+    return vcTranslateStdExceptions([&] {
+        ThreadQueue& queue = platform_detail::myQueue();
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        auto it = findTimer(queue, window, id);
+        if (it == queue.timers.end())
+            return FALSE;
+        queue.timers.erase(it);
+        return TRUE;
+    });
 }

@@ -1,11 +1,57 @@
 // The archive's stored encodings, byte for byte: files written by the
 // original host must stay readable.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/afx.h"
 #include "support/der_helpers.h"
+
+// Classes of the ownership tests (outside the anonymous namespace, as the
+// archive operators their macros declare are not all used). Records count
+// themselves, so that a leak or a double free shows in the count as well as
+// under the sanitizers.
+class CCountedRecord : public CObject {
+    DECLARE_SERIAL(CCountedRecord)
+public:
+    CCountedRecord() { ++live; }
+    ~CCountedRecord() override { --live; }
+    void Serialize(CArchive& ar) override { ar.IsStoring() ? ar << m_value : ar >> m_value; }
+    WORD m_value = 0;
+    static int live;
+};
+int CCountedRecord::live = 0;
+IMPLEMENT_SERIAL(CCountedRecord, CObject, 1)
+
+// Owns the objects of its array, as a host's document class does.
+class CRecordList : public CObject {
+    DECLARE_SERIAL(CRecordList)
+public:
+    ~CRecordList() override
+    {
+        for (int i = 0; i < m_items.GetSize(); ++i)
+            delete m_items[i];
+    }
+    void Serialize(CArchive& ar) override { m_items.Serialize(ar); }
+    CObArray m_items;
+};
+IMPLEMENT_SERIAL(CRecordList, CObject, 1)
+
+// Fails its own load after reading a nested object (which it then frees).
+class CFailingHolder : public CObject {
+    DECLARE_SERIAL(CFailingHolder)
+public:
+    void Serialize(CArchive& ar) override
+    {
+        std::unique_ptr<CObject> nested(ar.ReadObject(nullptr));
+        AfxThrowArchiveException(CArchiveException::badSchema);
+    }
+};
+IMPLEMENT_SERIAL(CFailingHolder, CObject, 1)
 
 namespace {
 
@@ -225,6 +271,118 @@ TEST(RuntimeClass, CreationByName)
     delete object;
     EXPECT_EQ(CRuntimeClass::CreateObject("CNoSuchClass"), nullptr);
     EXPECT_NE(CRuntimeClass::FromName("CByteArray"), nullptr);  // registered by the platform library
+}
+
+TEST(ArchiveOwnership, AnObjectArrayCutShortFreesWhatItLoaded)
+{
+    CCountedRecord a, b;
+    CRecordList list;
+    list.m_items.Add(&a);
+    list.m_items.Add(&a);  // the same object twice: stored once, then by index
+    list.m_items.Add(&b);
+    list.m_items.Add(new CCountedRecord);
+    std::string whole = stored([&](CArchive& ar) { ar << &list; });
+    list.m_items.RemoveAt(0, 3);
+    Bytes bytes = hexBytes(whole);
+
+    struct Case {
+        const char* load;
+        std::function<void(CArchive&)> run;
+    } cases[] = {
+        {"array loaded in place", [](CArchive& ar) {
+             ar.ReadClass();  // the list's class; its array follows
+             CObArray items;
+             try {
+                 items.Serialize(ar);
+             } catch (CException*) {
+                 EXPECT_EQ(items.GetSize(), 0);
+                 throw;
+             }
+         }},
+        {"array inside an object made by name", [](CArchive& ar) { delete ar.ReadObject(nullptr); }},
+    };
+    int before = CCountedRecord::live;
+    for (const Case& c : cases) {
+        // Cut inside the last record, and inside the one before it.
+        for (size_t cut : {bytes.size() - 1, bytes.size() - 5}) {
+            CMemFile file(bytes.data(), (UINT)cut, 0);
+            CArchive ar(&file, CArchive::load);
+            EXPECT_TRUE(throwsAndDeletes<CArchiveException>([&] { c.run(ar); })) << c.load;
+            EXPECT_EQ(CCountedRecord::live, before) << c.load << " cut at " << cut;
+        }
+    }
+}
+
+TEST(ArchiveOwnership, AReferenceToAnObjectWhoseLoadFailedIsABadIndex)
+{
+    // Holder (index 2) holding a record (class 3, object 4); then references
+    // to the holder and to the record.
+    std::string holderClass = stored([](CArchive& ar) { ar.WriteClass(RUNTIME_CLASS(CFailingHolder)); });
+    std::string recordClass = stored([](CArchive& ar) { ar.WriteClass(RUNTIME_CLASS(CCountedRecord)); });
+    Bytes bytes = hexBytes(holderClass + " " + recordClass + " 01 00  02 00  04 00");
+    CMemFile file(bytes.data(), (UINT)bytes.size(), 0);
+    CArchive ar(&file, CArchive::load);
+    EXPECT_TRUE(throwsAndDeletes<CArchiveException>([&] { ar.ReadObject(nullptr); }));
+    for (int reference = 0; reference < 2; ++reference) {
+        try {
+            ar.ReadObject(nullptr);
+            ADD_FAILURE() << "reference " << reference << " gave a freed object";
+        } catch (CArchiveException* e) {
+            EXPECT_EQ(e->m_cause, CArchiveException::badIndex);
+            e->Delete();
+        }
+    }
+}
+
+// Bytes in a pipe: a stream that cannot tell its length.
+struct PipeOf {
+    explicit PipeOf(const Bytes& bytes)
+    {
+        int fds[2];
+        EXPECT_EQ(pipe(fds), 0);
+        EXPECT_EQ(write(fds[1], bytes.data(), bytes.size()), (ssize_t)bytes.size());
+        close(fds[1]);
+        fd = fds[0];
+    }
+    ~PipeOf() { close(fd); }
+    int fd;
+};
+
+struct CountedByte {
+    CountedByte() { ++made; }
+    BYTE value = 0;
+    static long made;
+};
+long CountedByte::made = 0;
+CArchive& operator>>(CArchive& ar, CountedByte& b) { return ar >> b.value; }
+CArchive& operator<<(CArchive& ar, const CountedByte& b) { return ar << b.value; }
+
+long peakKilobytes()
+{
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST(ArchiveOwnership, AFalseCountFromAStreamCostsOnlyWhatArrives)
+{
+    // A million elements announced, three sent.
+    PipeOf elements(hexBytes("FF FF 40 42 0F 00 01 02 03"));
+    CFile elementsFile(elements.fd);
+    CArchive elementsArchive(&elementsFile, CArchive::load);
+    CArray<CountedByte, const CountedByte&> array;
+    EXPECT_TRUE(throwsAndDeletes<CArchiveException>([&] { array.Serialize(elementsArchive); }));
+    EXPECT_LE(CountedByte::made, 2048);
+    EXPECT_EQ(array.GetSize(), 0);
+
+    // A 256 MB string announced, four octets sent.
+    PipeOf text(hexBytes("FF FF FF 00 00 00 10 61 62 63 64"));
+    CFile textFile(text.fd);
+    CArchive textArchive(&textFile, CArchive::load);
+    long before = peakKilobytes();
+    CString loaded;
+    EXPECT_TRUE(throwsAndDeletes<CArchiveException>([&] { textArchive >> loaded; }));
+    EXPECT_LT(peakKilobytes() - before, 64 * 1024);
 }
 
 }  // namespace

@@ -96,8 +96,8 @@ bool runCancellable(const std::function<void(CProgress* progress)>& work, Termin
     g_interrupted = 0;
     g_cooperative = 1;
     std::thread worker([&] {
-        workerThread = AfxGetThread();
         try {
+            workerThread = AfxGetThread();  // may throw CMemoryException
             work(bar ? bar->libraryProgress() : nullptr);
         } catch (CKillThreadException* e) {
             e->Delete();

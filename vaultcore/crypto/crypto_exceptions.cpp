@@ -8,8 +8,8 @@ CUnlockException unlockException;
 CKillThreadException killThreadException;
 }  // namespace
 
-int ThreadKillFlag = 0;
-CWinThread* ThreadToKill = nullptr;
+CAtomicWord<int> ThreadKillFlag{0};
+CAtomicWord<CWinThread*> ThreadToKill{nullptr};
 int ThreadCannotBeKilled = 0;
 
 CUnlockException* CUnlockException::shared()
@@ -29,9 +29,10 @@ void AfxThrowUnlockException(const char*, ...)
 
 void __checkKillThreadFlag()
 {
-    if (!__atomic_load_n(&ThreadKillFlag, __ATOMIC_RELAXED))
+    // Acquire: a host that set ThreadToKill before the flag is seen whole.
+    if (!ThreadKillFlag.load(std::memory_order_acquire))
         return;
-    CWinThread* target = __atomic_load_n(&ThreadToKill, __ATOMIC_RELAXED);
+    CWinThread* target = ThreadToKill.load(std::memory_order_acquire);
     if (target && __atomic_load_n(&target->m_nThreadID, __ATOMIC_RELAXED) == GetCurrentThreadId())
         throw CKillThreadException::shared();
 }

@@ -3,8 +3,8 @@
 // range 0..100; after every rejected candidate the position moves on once
 // `interval` candidates have been rejected since it last moved, and the
 // interval doubles every 51 rejected candidates, so the bar moves quickly at
-// first and ever more slowly. One library-wide instance serves every search
-// (only one generation with progress may run at a time).
+// first and ever more slowly. Each key generation has its own, shared by
+// its two prime searches and used by its thread only.
 #include "vaultcore/vaultcore_export.h"
 
 class CProgress;
@@ -15,8 +15,6 @@ public:
     // The interval stops doubling here: a very long search must not overflow it.
     static constexpr int kMaxInterval = 1 << 30;
 
-    // A new key generation: the position goes back to 0.
-    void restart() { m_position = 0; }
     // A prime search starts: on a fresh bar, sets its range and resets the counters.
     void begin(CProgress* progress);
     // A candidate was rejected.

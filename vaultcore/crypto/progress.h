@@ -2,6 +2,11 @@
 // CProgress: drives a progress-bar window with its four control messages,
 // posted (the worker goes on at once) or sent (the worker waits for the
 // window procedure).
+//
+// Threads: a CProgress is used by the one worker that reports through it.
+// Posting is safe from any thread and the messages reach the window on its
+// own thread, in order; sending runs the window procedure on the worker's
+// thread, so that procedure must be safe there.
 #include "platform/afx.h"
 #include "vaultcore/vaultcore_export.h"
 

@@ -12,9 +12,6 @@
 
 namespace {
 
-// Progress bookkeeping of the prime search, shared by the library.
-CPrimeSearchProgress g_searchProgress;
-
 // The odd primes below 2^16, for sieving candidates before the probable-
 // prime test: a candidate with a small factor is rejected without the
 // (costly) Fermat test, which is all the sieve changes.
@@ -72,7 +69,7 @@ CHugeDigit powerOfTwo(unsigned short k)
 // The first probable prime of the walk a, a + d, a + 2d ... from a random
 // point of [b, c].
 CHugeDigit PrimeNumber(const CHugeDigit& b, const CHugeDigit& c, const CHugeDigit& d, const unsigned char* seed,
-                       unsigned short seedLength, CProgress* progress)
+                       unsigned short seedLength, CProgress* progress, CPrimeSearchProgress& bar)
 {
     CRandomsGenerator generator(seed, seedLength);
     unsigned char random[256];
@@ -89,7 +86,7 @@ CHugeDigit PrimeNumber(const CHugeDigit& b, const CHugeDigit& c, const CHugeDigi
         a = Subtract(a, d);
     const CHugeDigit limit = Subtract(c, d);
 
-    g_searchProgress.begin(progress);
+    bar.begin(progress);
 
     // Sieving applies to the odd walk over numbers well above 2^16.
     const bool sieve = IsEqual(d, CHugeDigit(2ul)) && b.Bits() > 40;
@@ -122,7 +119,7 @@ CHugeDigit PrimeNumber(const CHugeDigit& b, const CHugeDigit& c, const CHugeDigi
             AfxThrowUnlockException("CRSAKeyPair::PrimeNumber - prime number search failed");
         }
         a = Add(a, d);
-        g_searchProgress.rejected(progress);
+        bar.rejected(progress);
     }
     a.DoCompact();
     return a;
@@ -130,14 +127,14 @@ CHugeDigit PrimeNumber(const CHugeDigit& b, const CHugeDigit& c, const CHugeDigi
 
 // A prime of `bits` bits with its top two bits set and gcd(p - 1, e) = 1.
 CHugeDigit searchPrime(unsigned short bits, const CHugeDigit& e, const unsigned char* seed, unsigned short seedLength,
-                       CProgress* progress)
+                       CProgress* progress, CPrimeSearchProgress& bar)
 {
     const CHugeDigit b = Add(powerOfTwo((unsigned short)(bits - 1)), powerOfTwo((unsigned short)(bits - 2)));
     const CHugeDigit c = Subtract(Add(b, powerOfTwo((unsigned short)(bits - 2))), CHugeDigit(1ul));
     const CHugeDigit d(2ul);
     const CHugeDigit one(1ul);
     for (;;) {
-        CHugeDigit p = PrimeNumber(b, c, d, seed, seedLength, progress);
+        CHugeDigit p = PrimeNumber(b, c, d, seed, seedLength, progress, bar);
         if (IsEqual(Gcd(Subtract(p, one), e), one))
             return p;
     }
@@ -150,20 +147,22 @@ void encodeField(const CHugeDigit& x, unsigned char* field, unsigned short size)
 
 }  // namespace
 
+// The standard library (the sieve's tables) may throw; only the class
+// library's exceptions leave the constructor.
 CRSAKeyPair::CRSAKeyPair(unsigned short bits, int useFermat4, const unsigned char* seed, unsigned short seedLength,
                          CProgress* progress)
-{
+try {
     if (bits < 64 || bits > kMaxBits)
         AfxThrowUnlockException("CRSAKeyPair - unsupported key size %d", (int)bits);
     const CHugeDigit e(useFermat4 ? 65537ul : 3ul);
     const unsigned short pBits = (unsigned short)((bits + 1) / 2);
     const unsigned short qBits = (unsigned short)(bits - pBits);
-    g_searchProgress.restart();
+    CPrimeSearchProgress bar;  // this generation's own: generations may run side by side
 
-    CHugeDigit p = searchPrime(pBits, e, seed, seedLength, progress);
-    CHugeDigit q = searchPrime(qBits, e, seed, seedLength, progress);
+    CHugeDigit p = searchPrime(pBits, e, seed, seedLength, progress, bar);
+    CHugeDigit q = searchPrime(qBits, e, seed, seedLength, progress, bar);
     while (IsEqual(p, q))
-        q = searchPrime(qBits, e, seed, seedLength, progress);
+        q = searchPrime(qBits, e, seed, seedLength, progress, bar);
     if (progress)
         progress->SetUp(1, 0, 1, 1);
     if (IsLess(p, q)) {
@@ -191,6 +190,8 @@ CRSAKeyPair::CRSAKeyPair(unsigned short bits, int useFermat4, const unsigned cha
     encodeField(qInv, m_coefficient, kPrimeFieldSize);
     if (progress)
         progress->SetUp(0, 0, 1, 0);
+} catch (const std::exception& e) {
+    AfxThrowFromStdException(e);
 }
 
 unsigned short CRSAKeyPair::TestKeys(unsigned short rounds, CProgress* progress, int stopAtFirstError) const

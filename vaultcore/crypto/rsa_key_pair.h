@@ -6,9 +6,12 @@
 // progress to an optional CProgress: a set-range message (100, 0) when the
 // search starts, then ever rarer position steps, a full bar once both
 // primes are found and an empty one at the end. Cancellation through
-// ThreadKillFlag / ThreadToKill ends it with CKillThreadException. The
-// progress bookkeeping is shared by the whole library: one generation with
-// progress at a time.
+// ThreadKillFlag / ThreadToKill ends it with CKillThreadException.
+//
+// Threads: each generation keeps its own progress bookkeeping, so several
+// may run at once on different threads, each with its own CProgress (or
+// none). A key pair, once made, is read-only to TestKeys; several threads
+// may test the same pair.
 #include "vaultcore/crypto/rsa_private_key.h"
 
 class CProgress;

@@ -47,11 +47,11 @@ TEST(PrimeSearchProgress, ANewSearchOnAMovedBarKeepsCounting)
     size_t messages = recorder.messages.size();
     bar.begin(&progress);  // the second prime of the same key
     EXPECT_EQ(recorder.messages.size(), messages);
-    bar.restart();
-    bar.begin(&progress);
+    CPrimeSearchProgress next;  // the next key's own bookkeeping starts over
+    next.begin(&progress);
     EXPECT_EQ(recorder.messages.size(), messages + 3);
-    bar.rejected(nullptr);  // without a bar nothing is counted
-    EXPECT_EQ(bar.position(), 0);
+    next.rejected(nullptr);  // without a bar nothing is counted
+    EXPECT_EQ(next.position(), 0);
 }
 
 }  // namespace

@@ -98,8 +98,9 @@ TEST(RSAKeyPair, ProgressStartsWithTheRangeAndEndsEmpty)
     EXPECT_EQ(recorder.messages[1].first, 1028u);
     EXPECT_EQ(recorder.messages[2].first, 1026u);
     // Positions never go back until the full bar, then the bar is emptied.
+    // A first prime found without a step sets the range (and 0) once more.
     ASSERT_GE(recorder.positions.size(), 3u);
-    for (size_t i = 1; i + 2 < recorder.positions.size(); ++i)
+    for (size_t i = recorder.positions[1] == 0 ? 2 : 1; i + 2 < recorder.positions.size(); ++i)
         EXPECT_EQ(recorder.positions[i], recorder.positions[i - 1] + 1);
     EXPECT_EQ(recorder.positions.back(), 0u);
     EXPECT_EQ(recorder.positions[recorder.positions.size() - 2], 1u);
