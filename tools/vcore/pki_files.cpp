@@ -113,6 +113,15 @@ CCertificate ReadCertificateRecord(const std::string& path)
     return certificates.front();
 }
 
+std::string NameLine(const CDistinguishedName& name)
+{
+    const std::string text = (const char*)CString(name);
+    std::string line;
+    for (char c : text)
+        line += c == '\r' ? ',' : c == '\n' ? ' ' : c;
+    return line.size() > 2 ? line.substr(0, line.size() - 2) : "<empty>";
+}
+
 void PrintDump(const CString& text)
 {
     for (int i = 0; i < text.GetLength(); ++i)

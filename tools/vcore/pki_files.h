@@ -2,6 +2,7 @@
 // Reading the PKI files the vcore commands take (PKCS #1 keys,
 // certificates, revocation lists, in DER or PEM) with one clear line on bad
 // input, and printing the library's dumps.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,16 @@ CCertificate ReadCertificateRecord(const std::string& path);
 // it is PEM).
 std::vector<unsigned char> ReadDerFile(const std::string& path, const std::string& label);
 
-// Runs decode(encoding) over the octets; a decoding exception becomes
-// Failure "path: not <what> (reason)<hint>", and octets after the value
-// fail too.
+// Runs decode(encoding) over a copy of the octets (values decoded from it
+// may refer to them after the call); a decoding exception becomes Failure
+// "path: not <what> (reason)<hint>", and octets after the value fail too.
 template <class Decode>
 void DecodeOrFail(const std::vector<unsigned char>& der, const std::string& path, const std::string& what,
                   Decode decode, const std::string& hint = "");
+
+// The name's text form on one line: "Country name: DE, Common name: Ann";
+// "<empty>" for an empty name.
+std::string NameLine(const CDistinguishedName& name);
 
 // Prints a dump of the library's, whose lines end in CR LF, with LF.
 void PrintDump(const CString& text);
@@ -46,7 +51,11 @@ template <class Decode>
 void DecodeOrFail(const std::vector<unsigned char>& der, const std::string& path, const std::string& what,
                   Decode decode, const std::string& hint)
 {
-    CScopedEncoding encoding(der.data(), (unsigned long)der.size());
+    CByteArrayPro copy;
+    copy.SetSize((int)der.size());
+    if (!der.empty())
+        std::memcpy(copy.GetData(), der.data(), der.size());
+    CScopedEncoding encoding(copy);
     try {
         decode(*encoding);
     } catch (CDERDecodingException* e) {
