@@ -29,3 +29,5 @@
 #include "dirlink/dirclient/compound_file.h"
 #include "dirlink/dirclient/storage.h"
 #include "dirlink/dirclient/ole_stream.h"
+#include "dirlink/dirclient/search_entry_reader.h"
+#include "dirlink/dirclient/dir_manager.h"

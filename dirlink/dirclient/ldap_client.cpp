@@ -1,7 +1,9 @@
 #include "dirlink/dirclient/ldap_client.h"
 
+#include <cerrno>
 #include <cstring>
 #include <new>
+#include <sys/socket.h>
 
 #include "dirlink/dirclient/connection_trace.h"
 #include "vaultcore/asn1/der_encoding.h"
@@ -13,6 +15,9 @@ namespace {
 // buffer grows only as they come: an announced length alone allocates
 // nothing beyond one chunk.
 const int kReceiveChunk = 64 * 1024;
+// The longest header the length rules take: identifier, first length octet
+// and up to four more.
+const int kHeaderPeek = 6;
 
 const char* orNone(const char* text)
 {
@@ -163,6 +168,8 @@ BOOL CLdapClient::DER_Send(const CByteArray& request)
 
 BOOL CLdapClient::ReceiveResponse(CByteArray& response)
 {
+    m_bReceiveInterrupted = FALSE;
+    m_bInterruptRequested = FALSE;
     BOOL received = FALSE;
     if (!guarded("THREAD_CATCH:CLdapClient::ReceiveResponse: ", [&] { received = DER_Receive(response); })) {
         response.RemoveAll();
@@ -180,12 +187,29 @@ BOOL CLdapClient::DER_Receive(CByteArray& response)
     int received = 0;
     int headerBuffer = 2;  // grows by 2 until the length parser knows the total
     int total = 0;         // 0 until known
+    bool peeked = false;
+    auto takeLength = [&](long length) {
+        if (length > 0) {
+            if ((unsigned long)length > m_dwMaxMessageSize)
+                throwFileFailure(0, "::DER_Receive: Message too large");
+            total = (int)length;
+        } else if (length != -1) {
+            throwFileFailure(0, "::DER_Receive: BAD DER Encoding");
+        }
+    };
     for (;;) {
         if (m_breakRequested.load())
             throwFileFailure(0, "::DER_Receive: Winsock Receive break");
 
-        int wanted;
-        if (total) {
+        // First a look at the header without taking it: when its length is
+        // complete in what is there, header and contents come in one call
+        // (two calls a message rather than three), and still no octet beyond
+        // the message is taken.
+        unsigned char head[kHeaderPeek];
+        const bool peek = !total && received == 0 && !peeked;
+        unsigned char* target = head;
+        int wanted = kHeaderPeek;
+        if (!peek && total) {
             wanted = total - received < kReceiveChunk ? total - received : kReceiveChunk;
             if (response.GetSize() < received + wanted) {
                 // Doubling keeps the copies linear; the size never passes
@@ -195,7 +219,8 @@ BOOL CLdapClient::DER_Receive(CByteArray& response)
                     grown = received + wanted;
                 response.SetSize(grown < total ? (int)grown : total);
             }
-        } else {
+            target = response.GetData() + received;
+        } else if (!peek) {
             // Never past the header: its size is known from the second
             // octet, and the contents may be empty.
             int limit = headerBuffer;
@@ -207,35 +232,53 @@ BOOL CLdapClient::DER_Receive(CByteArray& response)
             if (response.GetSize() < limit)
                 response.SetSize(limit);
             wanted = limit - received;
+            target = response.GetData() + received;
         }
 
         if (m_dwReceiveTimeout)
             SetTimer(m_dwReceiveTimeout);
-        int got = Receive(response.GetData() + received, wanted, 0);
+        // A look is not counted in the statistics: the octets come again.
+        int got = peek ? CClientSocketEx::Receive(target, wanted, MSG_PEEK) : Receive(target, wanted, 0);
         int error = GetLastError();
         KillTimer();
+        if (got < 0 && error == EINTR && m_bInterruptRequested && !m_breakRequested.load()) {
+            m_bInterruptRequested = FALSE;
+            if (received == 0) {
+                m_bReceiveInterrupted = TRUE;
+                response.RemoveAll();
+                return FALSE;
+            }
+            continue;  // part of a message is in: the rest follows
+        }
         if (got <= 0)
             throwFileFailure(error, "::DER_Receive: Winsock Receive Error");
+        if (peek) {
+            peeked = true;
+            takeLength(___extractEncodingLength(head, (unsigned long)got));
+            continue;
+        }
         received += got;
 
         if (!total) {
             long length = ___extractEncodingLength(response.GetData(), (unsigned long)received);
-            if (length > 0) {
-                if ((unsigned long)length > m_dwMaxMessageSize)
-                    throwFileFailure(0, "::DER_Receive: Message too large");
-                total = (int)length;
-            } else if (length == -1) {
-                if (received == headerBuffer)
-                    headerBuffer += 2;
-            } else {
-                throwFileFailure(0, "::DER_Receive: BAD DER Encoding");
-            }
+            takeLength(length);
+            if (length == -1 && received == headerBuffer)
+                headerBuffer += 2;
         }
         if (total && received == total) {
             response.SetSize(total);
             return TRUE;
         }
     }
+}
+
+void CLdapClient::InterruptReceive()
+{
+    if (m_nBlockingCall != callReceive)
+        return;
+    m_bInterruptRequested = TRUE;
+    // Only the socket's own cancel: the processor's would fail every later receive.
+    CClientSocketEx::CancelBlockingCall();
 }
 
 int CLdapClient::Cancel()

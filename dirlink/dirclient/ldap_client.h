@@ -45,12 +45,24 @@ public:
     // Sends the whole encoded message in one socket call. FALSE when the
     // socket is not open or the send failed (the connection is then shut down).
     BOOL SendRequest(const CByteArray& request);
-    // Reads exactly one DER message (the header two octets at a time, then
-    // the rest, never beyond the message) into response. FALSE when the
+    // Reads exactly one DER message into response, never beyond it: a look
+    // at the header without taking it, then header and contents together
+    // when the look showed the whole length (else the header two octets at
+    // a time, then the rest). FALSE when the
     // socket is not open or the receive failed: cancelled, timed out, closed
     // by the server, a header the length rules refuse, or a message above
     // the size limit; the connection is then shut down and response is empty.
     BOOL ReceiveResponse(CByteArray& response);
+    // Ends a ReceiveResponse of this thread that is waiting for the first
+    // octet of a message, leaving the connection open: that call returns
+    // FALSE and WasReceiveInterrupted() answers TRUE. A receive in the middle
+    // of a message reads on to its end. Does nothing when no receive is in
+    // progress. For the thread's message procedures (the socket pumps them
+    // while it waits), so that an owner can stop waiting without losing the
+    // connection.
+    void InterruptReceive();
+    // Whether the last ReceiveResponse ended through InterruptReceive.
+    BOOL WasReceiveInterrupted() const { return m_bReceiveInterrupted; }
     BOOL IsOpen() const { return m_hSocket != INVALID_SOCKET; }
     // Stops the receive timer, closes the socket and tells the owner clientDone.
     void ClientDone();
@@ -92,4 +104,6 @@ private:
     DWORD m_dwReceiveTimeout = kDefaultReceiveTimeout;
     DWORD m_dwMaxMessageSize = kDefaultMaxMessageSize;
     CString m_strLastFailure;
+    BOOL m_bInterruptRequested = FALSE;
+    BOOL m_bReceiveInterrupted = FALSE;
 };

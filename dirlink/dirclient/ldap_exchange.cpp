@@ -1,5 +1,7 @@
 #include "dirlink/dirclient/ldap_exchange.h"
 
+#include "dirlink/dirclient/search_entry_reader.h"
+
 #include <algorithm>
 #include <new>
 
@@ -53,6 +55,12 @@ BOOL CLdapExchange::AddPendingRequest(DWORD messageId)
 
 BOOL CLdapExchange::WaitForResponse(CLdapClient* client, DWORD messageId, CASN1_LDAPMessage*& message)
 {
+    return WaitForResponse(client, messageId, message, nullptr);
+}
+
+BOOL CLdapExchange::WaitForResponse(CLdapClient* client, DWORD messageId, CASN1_LDAPMessage*& message,
+                                    const std::function<BOOL(const CByteArray& bytes)>& quick)
+{
     message = nullptr;
     PendingRequest* request = find(messageId);
     if (!request)
@@ -69,6 +77,10 @@ BOOL CLdapExchange::WaitForResponse(CLdapClient* client, DWORD messageId, CASN1_
             CByteArray bytes;
             if (!client->ReceiveResponse(bytes))
                 return FALSE;
+            DWORD peeked;
+            if (quick && ldapPeekMessageId(bytes.GetData(), (unsigned long)bytes.GetSize(), peeked) &&
+                peeked == messageId && quick(bytes))
+                return TRUE;
             std::unique_ptr<CASN1_LDAPMessage> response = decodeMessage(bytes);
             unsigned long id;
             if (!response || !response->get_messageID().GetInteger(id))

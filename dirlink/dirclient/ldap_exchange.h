@@ -5,6 +5,7 @@
 // outstanding request waits in that request's queue, anything else is
 // dropped. One exchange serves one thread; it has no lock.
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,12 @@ public:
     // message. FALSE when the request is not registered, the receive
     // failed, or a message arrived that is not a valid LDAP message.
     BOOL WaitForResponse(CLdapClient* client, DWORD messageId, CASN1_LDAPMessage*& message);
+    // The same, for callers that read some messages faster than the general
+    // decoding: a message that arrives with the awaited ID is first offered,
+    // as it arrived, to quick(bytes); when quick takes it (TRUE), the call
+    // returns TRUE with message null.
+    BOOL WaitForResponse(CLdapClient* client, DWORD messageId, CASN1_LDAPMessage*& message,
+                         const std::function<BOOL(const CByteArray& bytes)>& quick);
     // Forgets a request together with every response still queued for it.
     void RemovePendingRequest(DWORD messageId);
     // Forgets every request.

@@ -38,9 +38,10 @@ public:
 
 // Appends the entry as a content record: "dn:", one line per non-null value
 // of each non-null attribute, then an empty line. Values (and the DN) that
-// are not safe strings (a byte above 127, NUL, CR or LF, a leading space,
-// colon or less-than sign, a trailing space) are written in base64 after
-// "::"; lines longer than 76 characters are folded.
+// are not safe strings (a byte above 126 or below 32, a leading space, colon
+// or less-than sign, a trailing space) and every userPassword value are
+// written in base64 after "::"; lines longer than 78 characters are folded.
+// The text is the one ldapsearch -LLL writes for the same entry.
 DIRLINK_API void WriteLdifEntry(const CEntryData& entry, CString& out);
 // Appends the record: a content record as WriteLdifEntry, a change record
 // with its "changetype:" line and the lines of its kind ("add:",

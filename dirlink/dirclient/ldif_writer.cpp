@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cstring>
+#include <strings.h>
 
 #include "dirlink/dirclient/base64_text.h"
 #include "dirlink/dirclient/ldif.h"
@@ -6,9 +8,13 @@
 namespace {
 
 // Lines longer than this are folded; continuation lines start with a space.
-const int kLineWidth = 76;
+// The OpenLDAP tools' width (ldapsearch writes lines of up to 78 characters),
+// so that our LDIF and theirs are the same text.
+const int kLineWidth = 78;
 
-// SAFE-STRING of RFC 2849, and no trailing space (which readers may drop).
+// SAFE-STRING of RFC 2849 without the other control characters (tabs and
+// the like do not survive every text tool), and no trailing space (which
+// readers may drop).
 bool isSafe(const unsigned char* bytes, size_t size)
 {
     if (size == 0)
@@ -17,9 +23,22 @@ bool isSafe(const unsigned char* bytes, size_t size)
     if (first == ' ' || first == ':' || first == '<')
         return false;
     for (size_t i = 0; i < size; ++i)
-        if (bytes[i] == 0 || bytes[i] == '\n' || bytes[i] == '\r' || bytes[i] > 127)
+        if (bytes[i] < 0x20 || bytes[i] >= 0x7F)
             return false;
     return bytes[size - 1] != ' ';
+}
+
+// Passwords are never written as they are, whatever their bytes (as the
+// OpenLDAP tools do): a listing on a screen does not show them.
+bool alwaysBase64(const char* name)
+{
+    static const char* const kTypes[] = {"userPassword", "2.5.4.35"};
+    for (const char* type : kTypes) {
+        const size_t length = std::strlen(type);
+        if (strncasecmp(name, type, length) == 0 && (name[length] == '\0' || name[length] == ';'))
+            return true;
+    }
+    return false;
 }
 
 void appendFolded(CString& out, const std::string& line)
@@ -41,7 +60,7 @@ void appendLine(CString& out, const char* name, const unsigned char* bytes, size
 {
     std::string line(name);
     line += ':';
-    if (!isSafe(bytes, size)) {
+    if (size && (alwaysBase64(name) || !isSafe(bytes, size))) {
         line += ": ";
         line += dirclient::base64Encode(bytes, size);
     } else if (size) {

@@ -162,7 +162,7 @@ private:
             return true;
         std::string path = writeFile("initial.ldif", ldif);
         int status = -1;
-        std::string out = run("/usr/sbin/slapadd -f '" + m_configuration + "' -l '" + path + "' 2>&1", &status);
+        std::string out = run("/usr/sbin/slapadd -q -f '" + m_configuration + "' -l '" + path + "' 2>&1", &status);
         if (status != 0) {
             reason = "slapadd failed: " + out;
             return false;

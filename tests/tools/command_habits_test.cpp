@@ -32,6 +32,8 @@ const Case kCases[] = {
     {"dlink dn plain {}", 1, 1, 1, 0, "cn=x"},
     {"dlink dn canon {}", 1, 1, 1, 0, "cn=x"},
     {"dlink dn split {}", 1, 1, 1, 0, "cn=x"},
+    {"dlink add -f {}", 1, 1, 0, 0, ""},
+    {"dlink modify -f {}", 1, 1, 0, 0, ""},
 };
 
 std::string with(const char* line, const std::string& operand)

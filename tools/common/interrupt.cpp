@@ -75,6 +75,22 @@ void UnregisterTemporaryFile(const char* path)
             g_inUse[i] = 0;
 }
 
+InterruptWatch::InterruptWatch()
+{
+    g_interrupted = 0;
+    g_cooperative = 1;
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    g_cooperative = 0;
+}
+
+bool InterruptWatch::requested()
+{
+    return g_interrupted != 0;
+}
+
 bool runCancellable(const std::function<void(CProgress* progress)>& work, TerminalProgress* bar)
 {
     // The worker posts its end to a window of this thread, behind its own

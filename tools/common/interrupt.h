@@ -17,6 +17,19 @@ void InstallInterruptHandlers();
 bool RegisterTemporaryFile(const char* path);
 void UnregisterTemporaryFile(const char* path);
 
+// While one lives, Ctrl-C and the termination signals are only recorded:
+// a command that talks to a server polls requested() (from a timer of its
+// thread, say) and cancels its work itself, then ends normally.
+class InterruptWatch {
+public:
+    InterruptWatch();
+    ~InterruptWatch();
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+    // Whether a signal came since the watch began.
+    static bool requested();
+};
+
 // Runs work on a worker thread while this thread shows its progress
 // messages on the bar (when given); Ctrl-C asks the library to stop the
 // worker. Returns false when the work was cancelled; an exception of the

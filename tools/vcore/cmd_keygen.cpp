@@ -6,6 +6,7 @@
 
 #include "common/tool.h"
 #include "vaultcore/vaultcore.h"
+#include "vcore/pki_files.h"
 
 namespace {
 const char kHelp[] =
@@ -17,24 +18,6 @@ const char kHelp[] =
     "library's own stored form of CRSAPrivateKey, which other tools do not read.\n"
     "FILE is checked before the key is generated, and written only once the\n"
     "key has passed its self-test. Ctrl-C cancels.";
-
-// RSAPrivateKey ::= SEQUENCE { version, n, e, d, p, q, dP, dQ, qInv } (RFC 8017, A.1.2)
-std::vector<unsigned char> pkcs1(const CRSAPrivateKey& key)
-{
-    CASN1_SEQUENCE seq;
-    seq.AddObject(new CASN1_INTEGER(0ul));
-    seq.AddObject(new CASN1_INTEGER(key.GetModulus(), 256));
-    seq.AddObject(new CASN1_INTEGER(key.GetExponent(), 256));
-    seq.AddObject(new CASN1_INTEGER(key.GetPrivateExponent(), 256));
-    seq.AddObject(new CASN1_INTEGER(key.GetPrime(0), 128));
-    seq.AddObject(new CASN1_INTEGER(key.GetPrime(1), 128));
-    seq.AddObject(new CASN1_INTEGER(key.GetPrimeExponent(0), 128));
-    seq.AddObject(new CASN1_INTEGER(key.GetPrimeExponent(1), 128));
-    seq.AddObject(new CASN1_INTEGER(key.GetCoefficient(), 128));
-    CByteArray der;
-    seq.encodeTo(der);
-    return std::vector<unsigned char>(der.GetData(), der.GetData() + der.GetSize());
-}
 
 void writeKey(CRSAPrivateKey& key, const std::string& format, OutputFile& out)
 {
@@ -48,7 +31,7 @@ void writeKey(CRSAPrivateKey& key, const std::string& format, OutputFile& out)
         }
         return;
     }
-    std::vector<unsigned char> der = pkcs1(key);
+    std::vector<unsigned char> der = PrivateKeyDer(key);
     if (format == "pem")
         out.write(WritePem("RSA PRIVATE KEY", der));
     else

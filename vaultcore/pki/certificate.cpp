@@ -4,6 +4,7 @@
 
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/pki/certificate_asn1.h"
+#include "vaultcore/pki/crl.h"
 
 IMPLEMENT_SERIAL(CCertificate, CObject, 1)
 
@@ -105,6 +106,16 @@ BOOL CCertificate::IsIssuerOf(const CCertificate& other) const
 BOOL CCertificate::IsSelfSigned() const
 {
     return m_issuer == m_owner;
+}
+
+BOOL CCertificate::IsPresentInCRL(const CCertificateRevocationList& crl) const
+{
+    if (!(m_issuer == crl.m_issuer))
+        return FALSE;
+    for (int i = crl.m_entries.GetSize() - 1; i >= 0; --i)
+        if (crl.m_entries[i] && crl.m_entries[i]->m_serialNumber == m_serialNumber)
+            return TRUE;
+    return FALSE;
 }
 
 CASN1Type* CCertificate::NewToBeSigned() const

@@ -12,6 +12,8 @@
 #include "vaultcore/pki/signed_record.h"
 #include "vaultcore/pki/utc_time_value.h"
 
+class CCertificateRevocationList;
+
 class VAULTCORE_API CCertificate : public CObject, public CSignedRecord {
     DECLARE_SERIAL(CCertificate)
 public:
@@ -45,6 +47,10 @@ public:
     BOOL IsIssuerOf(const CCertificate& other) const;
     // Issuer and owner are the same name.
     BOOL IsSelfSigned() const;
+    // The list is this certificate issuer's and holds an entry with this
+    // certificate's serial number (equal by value). The list's signature
+    // and times are not checked.
+    BOOL IsPresentInCRL(const CCertificateRevocationList& crl) const;
 
     // The multi-line dump: version, serial number, algorithm, issuer,
     // validity, owner and public key, lines ending in "\r\n".

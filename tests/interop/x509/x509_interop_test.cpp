@@ -3,35 +3,11 @@
 // printed by openssl.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "vaultcore/pki/pki_test_support.h"
 
 namespace {
-
-// Runs a shell command; its standard output (and error, with errors set)
-// and exit status.
-std::string run(const std::string& command, int* status = nullptr)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        out += buffer;
-    const int raw = pipe ? pclose(pipe) : -1;
-    if (status)
-        *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
-}
-
-void writeFile(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
-}
 
 bool contains(const std::string& text, const std::string& part)
 {
@@ -46,10 +22,10 @@ protected:
         char pattern[] = "/tmp/vc_x509_interop_XXXXXX";
         s_dir = mkdtemp(pattern);
         int status = 0;
-        run(x509Data("make_certificates.sh") + " " + s_dir + " 2>&1", &status);
+        runShell(x509Data("make_certificates.sh") + " " + s_dir + " 2>&1", &status);
         ASSERT_EQ(status, 0);
     }
-    static void TearDownTestSuite() { run("rm -rf '" + s_dir + "'"); }
+    static void TearDownTestSuite() { runShell("rm -rf '" + s_dir + "'"); }
 
     static std::string path(const std::string& name) { return s_dir + "/" + name; }
     static CCertificate fresh(const std::string& name) { return certificateOf(readFileBytes(path(name))); }
@@ -58,9 +34,9 @@ protected:
     // Writes the certificate as PEM through openssl; the PEM file's path.
     static std::string pemFile(const std::string& name, const CCertificate& certificate)
     {
-        writeFile(path(name + ".der"), derOf(certificate));
+        writeFileBytes(path(name + ".der"), derOf(certificate));
         int status = 0;
-        run("openssl x509 -inform DER -in " + path(name + ".der") + " -out " + path(name + ".pem") + " 2>&1", &status);
+        runShell("openssl x509 -inform DER -in " + path(name + ".der") + " -out " + path(name + ".pem") + " 2>&1", &status);
         EXPECT_EQ(status, 0) << name;
         return path(name + ".pem");
     }
@@ -86,7 +62,7 @@ TEST_F(X509Interop, FreshOpensslCertificatesVerifyAgainstTheirIssuers)
         EXPECT_TRUE(certificate.IsSignatureOKFor(issuer));
         EXPECT_TRUE(issuer.IsIssuerOf(certificate));
         // The serial number openssl prints.
-        EXPECT_EQ(run("openssl x509 -inform DER -noout -serial -in " + path(chain.file)),
+        EXPECT_EQ(runShell("openssl x509 -inform DER -noout -serial -in " + path(chain.file)),
                   "serial=" + std::string(CString(certificate.m_serialNumber)).substr(
                                   certificate.m_serialNumber[0] == 0 ? 2 : 0) + "\n");
         // An octet of the subject's last value flipped.
@@ -134,13 +110,13 @@ TEST_F(X509Interop, OpensslVerifiesAndPrintsWhatWeSign)
 
     const std::string caPem = pemFile("our_ca", ca), eePem = pemFile("our_ee", ee);
     int status = 0;
-    EXPECT_EQ(run("openssl verify -auth_level 0 -CAfile " + caPem + " " + eePem + " 2>&1", &status), eePem + ": OK\n");
+    EXPECT_EQ(runShell("openssl verify -auth_level 0 -CAfile " + caPem + " " + eePem + " 2>&1", &status), eePem + ": OK\n");
     EXPECT_EQ(status, 0);
     // At security level 1 openssl refuses SHA-1 below the root: it does check.
-    EXPECT_TRUE(contains(run("openssl verify -auth_level 1 -CAfile " + caPem + " " + eePem + " 2>&1", &status),
+    EXPECT_TRUE(contains(runShell("openssl verify -auth_level 1 -CAfile " + caPem + " " + eePem + " 2>&1", &status),
                          "digest algorithm too weak"));
 
-    const std::string text = run("openssl x509 -noout -text -nameopt oneline -in " + eePem);
+    const std::string text = runShell("openssl x509 -noout -text -nameopt oneline -in " + eePem);
     EXPECT_TRUE(contains(text, "Version: 3 (0x2)")) << text;
     EXPECT_TRUE(contains(text, "Serial Number:")) << text;
     EXPECT_TRUE(contains(text, "(0x8a0001)")) << text;
@@ -148,7 +124,7 @@ TEST_F(X509Interop, OpensslVerifiesAndPrintsWhatWeSign)
     EXPECT_TRUE(contains(text, "Subject: C = DE, O = Example Org, OU = Mail, CN = Eve Example, emailAddress = eve@example.com"))
         << text;
     EXPECT_TRUE(contains(text, "Public-Key: (1024 bit)")) << text;
-    EXPECT_EQ(run("openssl x509 -noout -dates -in " + eePem),
+    EXPECT_EQ(runShell("openssl x509 -noout -dates -in " + eePem),
               "notBefore=Jan  1 09:30:00 2026 GMT\nnotAfter=Nov 30 12:00:00 2049 GMT\n");
 
     // A time of the 11-character form is read by openssl x509, though its
@@ -156,7 +132,7 @@ TEST_F(X509Interop, OpensslVerifiesAndPrintsWhatWeSign)
     ee.m_notBefore = CUTCTime(CString("2601010930Z"));
     ee.SignWith(caKey);
     const std::string shortPem = pemFile("short_time", ee);
-    EXPECT_EQ(run("openssl x509 -noout -startdate -in " + shortPem), "notBefore=Jan  1 09:30:00 2026 GMT\n");
+    EXPECT_EQ(runShell("openssl x509 -noout -startdate -in " + shortPem), "notBefore=Jan  1 09:30:00 2026 GMT\n");
 
     // Re-signed records that came from decoding carry their times in the
     // 17-character form; they are written as openssl reads them.
@@ -164,10 +140,10 @@ TEST_F(X509Interop, OpensslVerifiesAndPrintsWhatWeSign)
     resigned.m_issuer = ca.m_owner;
     resigned.SignWith(caKey);
     const std::string resignedPem = pemFile("resigned", resigned);
-    EXPECT_EQ(run("openssl verify -auth_level 0 -CAfile " + caPem + " " + resignedPem + " 2>&1", &status),
+    EXPECT_EQ(runShell("openssl verify -auth_level 0 -CAfile " + caPem + " " + resignedPem + " 2>&1", &status),
               resignedPem + ": OK\n");
-    EXPECT_EQ(run("openssl x509 -noout -enddate -in " + resignedPem), "notAfter=" +
-              run("openssl x509 -inform DER -noout -enddate -in " + path("ee_512_md5.der")).substr(9));
+    EXPECT_EQ(runShell("openssl x509 -noout -enddate -in " + resignedPem), "notAfter=" +
+              runShell("openssl x509 -inform DER -noout -enddate -in " + path("ee_512_md5.der")).substr(9));
 }
 
 TEST_F(X509Interop, ShortKeysSignAndVerifyBothWays)
@@ -182,13 +158,13 @@ TEST_F(X509Interop, ShortKeysSignAndVerifyBothWays)
     EXPECT_EQ(Bytes(ca.m_signature, ca.m_signature + 192), Bytes(192, 0));
     const std::string caPem = pemFile("our_ca512", ca);
     int status = 0;
-    EXPECT_EQ(run("openssl verify -auth_level 0 -CAfile " + caPem + " " + caPem + " 2>&1", &status), caPem + ": OK\n");
+    EXPECT_EQ(runShell("openssl verify -auth_level 0 -CAfile " + caPem + " " + caPem + " 2>&1", &status), caPem + ": OK\n");
     // openssl's end entity under the original 512-bit CA verifies against
     // our re-made CA (same name and key).
     EXPECT_TRUE(fresh("ee_2048_sha1.der").IsSignatureOKFor(ca));
     const std::string eePem = path("ee_2048_sha1.pem");
-    run("openssl x509 -inform DER -in " + path("ee_2048_sha1.der") + " -out " + eePem);
-    EXPECT_EQ(run("openssl verify -auth_level 0 -CAfile " + caPem + " " + eePem + " 2>&1", &status), eePem + ": OK\n");
+    runShell("openssl x509 -inform DER -in " + path("ee_2048_sha1.der") + " -out " + eePem);
+    EXPECT_EQ(runShell("openssl verify -auth_level 0 -CAfile " + caPem + " " + eePem + " 2>&1", &status), eePem + ": OK\n");
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #pragma once
 // Helpers of the certificate tests: the test data folder, certificates
 // decoded into records, and PKCS #1 private keys read from openssl's PEM.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <string>
+#include <sys/wait.h>
 
 #include "support/der_helpers.h"
 #include "vaultcore/vaultcore.h"
@@ -74,4 +78,39 @@ inline CRSAPrivateKey privateKeyFile(const std::string& path)
 {
     Bytes pem = readFileBytes(path);
     return privateKeyOf(pemBody(std::string(pem.begin(), pem.end())));
+}
+
+// Runs a shell command; its standard output and exit status.
+inline std::string runShell(const std::string& command, int* status = nullptr)
+{
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[512];
+    while (pipe && fgets(buffer, sizeof buffer, pipe))
+        out += buffer;
+    const int raw = pipe ? pclose(pipe) : -1;
+    if (status)
+        *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return out;
+}
+
+inline void writeFileBytes(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+}
+
+// A certification request's signature checked with the key it carries, as
+// a host does (SHA-1 with RSA).
+inline bool requestSignatureVerifies(const CASN1_CertificationRequest& request)
+{
+    const CASN1_CertificationRequestInfo& info = request.get_certificationRequestInfo();
+    CRSAPublicKey key;
+    info.get_subjectPublicKeyInfo().SetDataTo(key);
+    unsigned char expected[20], unlocked[20];
+    ___digestOfEncoding(info, eSHA1, expected);
+    CByteArray signature;
+    request.get_signature().GetClearData(signature, TRUE);
+    key.UnlockDigest(eSHA1, signature, unlocked, (unsigned short)request.get_signature().m_dwBits);
+    return std::memcmp(expected, unlocked, 20) == 0;
 }
