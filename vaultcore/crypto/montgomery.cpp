@@ -634,7 +634,7 @@ void MontgomeryModulus::constantsByReduction()
     while (used > 1 && m_m[used - 1] == 0)
         --used;
     const int t = __builtin_clzll(m_m[used - 1]);
-    uint64_t normal[kMontgomeryMaxLimbs], v[kMontgomeryMaxLimbs];
+    uint64_t normal[kMontgomeryMaxLimbs] = {}, v[kMontgomeryMaxLimbs] = {};
     for (int i = used - 1; i >= 0; --i)
         normal[i] = t == 0 ? m_m[i] : m_m[i] << t | (i ? m_m[i - 1] >> (64 - t) : 0);
     uint64_t borrow = 0;

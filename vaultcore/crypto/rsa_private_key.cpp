@@ -18,7 +18,8 @@ CRSAPrivateKey::CRSAPrivateKey()
     std::memset(m_coefficient, 0, sizeof m_coefficient);
 }
 
-CRSAPrivateKey::CRSAPrivateKey(const CRSAPrivateKey& other) : CRSAPublicKey(other)
+CRSAPrivateKey::CRSAPrivateKey(const CRSAPrivateKey& other)
+    : CRSAPublicKey(other), m_privateOperation(std::atomic_load(&other.m_privateOperation))
 {
     std::memcpy(m_privateExponent, other.m_privateExponent, sizeof m_privateExponent);
     std::memcpy(m_prime, other.m_prime, sizeof m_prime);
@@ -33,6 +34,7 @@ CRSAPrivateKey& CRSAPrivateKey::operator=(const CRSAPrivateKey& other)
     std::memmove(m_prime, other.m_prime, sizeof m_prime);
     std::memmove(m_primeExponent, other.m_primeExponent, sizeof m_primeExponent);
     std::memmove(m_coefficient, other.m_coefficient, sizeof m_coefficient);
+    std::atomic_store(&m_privateOperation, std::atomic_load(&other.m_privateOperation));
     return *this;
 }
 
@@ -104,7 +106,7 @@ void CRSAPrivateKey::ProcessData(const CByteArray& in, CByteArray& out) const
     static const char failure[] = "CRSAPrivateKey::ProcessData - data corrupted or key is not valid";
     CHugeDigit x, y;
     readOperand(in, x, failure);
-    rsaPrivateOperation(*this, x, y, failure);
+    RsaPrivateOperation::run(*this, m_privateOperation, x, y, failure);
     writeResult(y, out);
     // An unwrapped key passes through y.
     vcSecureZero(&y, sizeof y);

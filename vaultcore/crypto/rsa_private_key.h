@@ -11,6 +11,8 @@
 // coefficient in L2 / 2 bytes, each right-aligned in its field.
 #include "vaultcore/crypto/rsa_public_key.h"
 
+class RsaPrivateOperation;
+
 class VAULTCORE_API CRSAPrivateKey : public CRSAPublicKey {
     DECLARE_SERIAL(CRSAPrivateKey)
 public:
@@ -57,4 +59,9 @@ protected:
     unsigned char m_prime[2][kPrimeFieldSize];
     unsigned char m_primeExponent[2][kPrimeFieldSize];
     unsigned char m_coefficient[kPrimeFieldSize];
+
+private:
+    // The private operation prepared from the fields on first use; shared
+    // with copies of the key and made anew when the fields change.
+    mutable std::shared_ptr<const RsaPrivateOperation> m_privateOperation;
 };

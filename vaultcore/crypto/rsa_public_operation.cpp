@@ -4,6 +4,7 @@
 
 #include "vaultcore/crypto/crypto_exceptions.h"
 #include "vaultcore/crypto/huge_digit.h"
+#include "vaultcore/crypto/prepared_operation.h"
 
 namespace {
 
@@ -76,13 +77,7 @@ void RsaPublicOperation::run(const CRSAPublicKey& key, std::shared_ptr<const Rsa
     }
     if (size > CRSAPublicKey::kFieldSize)
         AfxThrowUnlockException("%s", failure);
-    // Threads that use one key at once may each make an operation; the key
-    // keeps one of them, the others go when their run ends.
-    std::shared_ptr<const RsaPublicOperation> operation = std::atomic_load(&prepared);
-    if (!operation || !operation->matches(key)) {
-        operation = std::make_shared<const RsaPublicOperation>(key);
-        std::atomic_store(&prepared, operation);
-    }
+    const std::shared_ptr<const RsaPublicOperation> operation = preparedOperation(key, prepared);
     uint64_t x[kLimbs], y[kLimbs];
     limbsFromBigEndian(x, kLimbs, in, size);
     if (operation->m_nLimbs == 0 || compareLimbs(x, operation->m_n, kLimbs) > 0)

@@ -3,9 +3,7 @@
 // Montgomery constants of n and e as limbs, derived once from the key's
 // fields and kept with the key (CRSAPublicKey holds it). Library-internal.
 //
-// A prepared operation never changes, so copies of a key and threads that
-// use one key at once share it; it remembers the fields it was made from,
-// and a key whose fields no longer match makes a new one.
+// Kept and shared as prepared_operation.h describes.
 #include <cstdint>
 #include <memory>
 #include <optional>
