@@ -6,6 +6,7 @@
 #include "vaultcore/crypto/digest_maker.h"
 #include "vaultcore/crypto/modular_inverse.h"
 #include "vaultcore/crypto/montgomery.h"
+#include "vaultcore/crypto/secure_zero.h"
 
 namespace {
 inline int wordBits(DWORD w)
@@ -70,6 +71,11 @@ CHugeDigit::CHugeDigit(unsigned short n, unsigned long v)
 CHugeDigit::CHugeDigit(const CHugeDigit& other) : m_length(other.m_length)
 {
     std::memcpy(m_digits, other.m_digits, m_length * sizeof(DWORD));
+}
+
+CHugeDigit::~CHugeDigit()
+{
+    vcSecureZero(m_digits, sizeof m_digits);
 }
 
 CHugeDigit& CHugeDigit::operator=(const CHugeDigit& other)

@@ -21,6 +21,9 @@ public:
     // n zero words, then word 0 = v.
     CHugeDigit(unsigned short n, unsigned long v);
     CHugeDigit(const CHugeDigit& other);
+    // Wipes every word: numbers and the temporaries of the arithmetic may be
+    // secrets (primes, private exponents).
+    ~CHugeDigit();
     CHugeDigit& operator=(const CHugeDigit& other);
     CHugeDigit& operator=(unsigned long v);
 

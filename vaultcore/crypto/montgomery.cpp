@@ -741,6 +741,9 @@ void MontgomeryModulus::power(uint64_t* r, const uint64_t* base, const uint64_t*
     // Odd powers base^1, base^3, ..., base^(2^w - 1).
     uint64_t table[32][kMontgomeryMaxLimbs];
     uint64_t acc[kMontgomeryMaxLimbs];
+    // The base may be a secret (a blinding factor): the entries made and the
+    // accumulator are wiped.
+    SecureZeroOnExit wipeTable(table, sizeof table[0] * ((size_t)1 << (w - 1))), wipeAcc(acc, sizeof acc);
     std::memcpy(table[0], base, (size_t)n * sizeof(uint64_t));
     if (w > 1)
         square(acc, table[0]);
@@ -890,13 +893,14 @@ void montgomeryModPower(CHugeDigit& result, const CHugeDigit& base, const CHugeD
         result = Modulo(CHugeDigit(1ul), m);
         return;
     }
-    uint64_t limbs[kMontgomeryMaxLimbs];
+    // The numbers may be secrets (a prime candidate's Fermat test raises to
+    // the candidate modulo itself).
+    uint64_t limbs[kMontgomeryMaxLimbs], x[kMontgomeryMaxLimbs], exponent[(CHugeDigit::kCapacity + 1) / 2];
+    SecureZeroOnExit wipeModulus(limbs, sizeof limbs), wipeValue(x, sizeof x), wipeExponent(exponent, sizeof exponent);
     limbsFromHugeDigit(limbs, n, m);
     const MontgomeryModulus mod(limbs, n, kPublic);
     const int eLimbs = (e.Digits() + 1) / 2;
-    uint64_t exponent[(CHugeDigit::kCapacity + 1) / 2];
     limbsFromHugeDigit(exponent, eLimbs, e);
-    uint64_t x[kMontgomeryMaxLimbs];
     limbsFromHugeDigit(x, n, base);
     mod.toMontgomery(x, x);
     mod.power(x, x, exponent, eLimbs, bits);

@@ -25,7 +25,9 @@ public:
     CRSAKeyPair(unsigned short bits, int useFermat4, const unsigned char* seed = nullptr,
                 unsigned short seedLength = 0, CProgress* progress = nullptr);
 
-    // Round trips x -> x^e -> (x^e)^d and x -> x^d -> (x^d)^e with random
-    // 24-byte x; returns the number of failed checks (two per round).
+    // Round trips x -> x^e -> (x^e)^d and x -> x^d -> (x^d)^e through the
+    // public and private operations (the private one as signing runs it)
+    // with random x below n (24 bytes, fewer for a shorter modulus);
+    // returns the number of failed checks (two per round).
     unsigned short TestKeys(unsigned short rounds, CProgress* progress, int stopAtFirstError) const;
 };
