@@ -9,7 +9,8 @@ namespace dirclient {
 
 // The protocol filter of the tree, or null when it converts to nothing
 // (an empty filter, a node without data, a NOT of nothing). Attribute
-// descriptions go through AdjustAttribute(nameForm); matching rules do not.
+// types go through AdjustAttribute(nameForm), their options are kept;
+// matching rules are sent as written.
 std::unique_ptr<CASN1Type> convertFilter(const CSearchFilter& filter, int nameForm);
 
 }  // namespace dirclient

@@ -20,8 +20,17 @@ CASN1_OCTET_STRING* octets(const CUniDataHolder* value)
 
 CASN1_OCTET_STRING* description(const char* text, int nameForm)
 {
-    CString type(text);
+    // AdjustAttribute converts the type and drops the options; a request
+    // keeps them, or deleting "mail;x-tag" would delete every mail value and
+    // a value added as "cn;lang-de" would lose its language.
+    CString type;
+    CStringArray options;
+    ParseAttributeDescription(text ? text : "", type, &options);
     AdjustAttribute(type, nameForm);
+    for (int i = 0; i < options.GetSize(); ++i) {
+        type += ';';
+        type += options[i];
+    }
     return new CASN1_OCTET_STRING(type);
 }
 

@@ -12,7 +12,8 @@ CASN1_OCTET_STRING* octets(const char* text);
 // An OCTET STRING over the holder's bytes in place (the holder must outlive
 // the encoding); empty for a null holder.
 CASN1_OCTET_STRING* octets(const CUniDataHolder* value);
-// The attribute description passed through AdjustAttribute(nameForm).
+// The attribute description with its type passed through
+// AdjustAttribute(nameForm) and its options kept ("2.5.4.3;lang-de").
 CASN1_OCTET_STRING* description(const char* text, int nameForm);
 // A primitive value under an implicit tag: the contents of `value` moved
 // under `identifier`.

@@ -5,10 +5,10 @@
 // terminating zero; a null DN or name gives an empty OCTET STRING.
 //
 // The builders with an attribute-name form flag (the last argument) pass
-// every attribute description of their attribute lists, filters and
-// assertions through AdjustAttribute: non-zero sends names ("cn"), zero
-// dotted-decimal object identifiers ("2.5.4.3"); options are stripped either
-// way, and a name the schema table does not know goes as written.
+// the type of every attribute description of their attribute lists, filters
+// and assertions through AdjustAttribute: non-zero sends names ("cn"), zero
+// dotted-decimal object identifiers ("2.5.4.3"); options go as written
+// ("cn;lang-de"), and a name the schema table does not know goes as written.
 //
 // Search requests: scope 0 base object, 1 single level, 2 whole subtree;
 // derefAliases 0 never, 1 in searching, 2 finding the base object, 3 always;

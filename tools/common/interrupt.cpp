@@ -108,6 +108,7 @@ bool runCancellable(const std::function<void(CProgress* progress)>& work, Termin
     std::atomic<CWinThread*> workerThread{nullptr};
     std::exception_ptr error;
     bool cancelled = false;
+    std::atomic<bool> endNotPosted{false};
 
     g_interrupted = 0;
     g_cooperative = 1;
@@ -121,10 +122,13 @@ bool runCancellable(const std::function<void(CProgress* progress)>& work, Termin
         } catch (...) {
             error = std::current_exception();  // handed to the calling thread
         }
-        PostMessage(doneWindow, kWorkDone, 0, 0);
+        // A queue that cannot take the message (out of memory) must not
+        // leave the loop below waiting for ever.
+        if (!PostMessage(doneWindow, kWorkDone, 0, 0))
+            endNotPosted = true;
     });
     bool asked = false;
-    while (!state.done) {
+    while (!state.done && !endNotPosted) {
         MSG msg;
         while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessage(&msg);
@@ -133,7 +137,7 @@ bool runCancellable(const std::function<void(CProgress* progress)>& work, Termin
             ThreadKillFlag = 1;
             asked = true;
         }
-        if (!state.done)
+        if (!state.done && !endNotPosted)
             usleep(20000);
     }
     worker.join();

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "vaultcore/vaultcore.h"
+
 namespace {
 // As deep as the library's decoders go.
 const int kMaxDepth = 256;
@@ -98,6 +100,10 @@ std::string DescribeDecodingFailure(const unsigned char* data, size_t size, size
     DerFault fault;
     if (FindDerFault(data, size, fault))
         return "not valid DER at offset " + std::to_string(fault.offset) + ": " + fault.what;
+    const long valueOffset = ___lastDERDecodingOffset();
+    if (valueOffset >= 0 && (size_t)valueOffset < size)
+        return "not valid DER: the contents of the value at offset " + std::to_string(valueOffset) +
+               " are malformed (" + decoderMessage + ")";
     return "not valid DER: the value contents before offset " + std::to_string(decoderOffset) +
            " are malformed (" + decoderMessage + ")";
 }

@@ -16,6 +16,7 @@ struct DerFault {
 bool FindDerFault(const unsigned char* data, size_t size, DerFault& fault);
 
 // The line for a failed decoding: the fault FindDerFault finds, else the
-// decoder's own message and the offset where it stopped.
+// decoder's own message with the offset of the value it could not take (or,
+// when it names none, the offset where it stopped).
 std::string DescribeDecodingFailure(const unsigned char* data, size_t size, size_t decoderOffset,
                                     const char* decoderMessage);

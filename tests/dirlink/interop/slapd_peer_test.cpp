@@ -152,6 +152,44 @@ TEST_F(SlapdPeer, AddCompareModifyRenameDelete)
     EXPECT_EQ("dc=example,dc=com", str(again.m_matchedDN));
 }
 
+// Attribute options travel as written: a value added with a language tag
+// keeps it, a filter on the tagged type matches only tagged values, and
+// deleting the tagged type leaves the untagged values alone.
+TEST_F(SlapdPeer, LanguageTaggedValuesKeepTheirTags)
+{
+    bindAsRoot(3);
+    const char* dn = "cn=Tagged,ou=people,dc=example,dc=com";
+    CAttributeArray attributes;
+    attributes.Add(attributeOf("objectClass", {"inetOrgPerson"}));
+    attributes.Add(attributeOf("cn", {"Tagged"}));
+    attributes.Add(attributeOf("sn", {"Tagged"}));
+    attributes.Add(attributeOf("description", {"plain"}));
+    attributes.Add(attributeOf("description;lang-de", {"Beschreibung"}));
+    CByteArray request;
+    ldapCreateAddRequest(m_id++, dn, attributes, request, 0);
+    ASSERT_EQ(0U, code(request));
+
+    struct Case {
+        const char* filter;
+        size_t found;
+    } before[] = {{"(description;lang-de=Beschreibung)", 1}, {"(description;lang-de=plain)", 0}};
+    for (const Case& c : before)
+        for (int nameForm : {0, 1})
+            EXPECT_EQ(c.found, searchFilter(c.filter, nameForm, kPeople).entries.size()) << c.filter;
+
+    CModificationArray changes;
+    changes.Add(new CModification);
+    changes[0]->m_operation = CModification::opDelete;
+    changes[0]->m_attribute.m_name = "description;lang-de";
+    ldapCreateModifyRequest(m_id++, dn, changes, request, 1);
+    EXPECT_EQ(0U, code(request));
+    EXPECT_EQ(1u, searchFilter("(description=plain)", 1, kPeople).entries.size());
+    EXPECT_EQ(0u, searchFilter("(description=Beschreibung)", 1, kPeople).entries.size());
+
+    ldapCreateDeleteRequest(m_id++, dn, request);
+    EXPECT_EQ(0U, code(request));
+}
+
 // What slapd makes of the system's version 2 sessions: operations of
 // version 3 are refused with protocolError and the connection is closed.
 TEST_F(SlapdPeer, VersionTwoSessionRefusesVersionThreeOperations)
