@@ -634,7 +634,9 @@ void MontgomeryModulus::constantsByReduction()
     while (used > 1 && m_m[used - 1] == 0)
         --used;
     const int t = __builtin_clzll(m_m[used - 1]);
+    // m may be a secret all the same (a prime candidate under test).
     uint64_t normal[kMontgomeryMaxLimbs] = {}, v[kMontgomeryMaxLimbs] = {};
+    SecureZeroOnExit wipeNormal(normal, sizeof normal), wipeValue(v, sizeof v);
     for (int i = used - 1; i >= 0; --i)
         normal[i] = t == 0 ? m_m[i] : m_m[i] << t | (i ? m_m[i - 1] >> (64 - t) : 0);
     uint64_t borrow = 0;

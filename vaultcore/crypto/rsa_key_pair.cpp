@@ -90,15 +90,13 @@ CHugeDigit PrimeNumber(const CHugeDigit& b, const CHugeDigit& c, const CHugeDigi
 
     // Sieving applies to the odd walk over numbers well above 2^16.
     const bool sieve = IsEqual(d, CHugeDigit(2ul)) && b.Bits() > 40;
-    std::vector<DWORD> residues;
+    std::vector<DWORD> residues(sieve ? sievePrimes().size() : 0);
+    // The residues modulo the sieve primes give the candidate away.
+    SecureZeroOnExit wipeResidues(residues.data(), residues.size() * sizeof(DWORD));
     std::vector<unsigned char> composite(sieve ? 4096 : 0);
     size_t slot = composite.size();
-    if (sieve) {
-        const std::vector<DWORD>& primes = sievePrimes();
-        residues.resize(primes.size());
-        for (size_t i = 0; i < primes.size(); ++i)
-            residues[i] = remainder(a, primes[i]);
-    }
+    for (size_t i = 0; i < residues.size(); ++i)
+        residues[i] = remainder(a, sievePrimes()[i]);
 
     for (;;) {
         bool candidate = true;

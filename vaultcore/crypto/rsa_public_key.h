@@ -10,6 +10,12 @@
 //
 // Every failure of a lock or unlock operation throws CUnlockException; an
 // unknown digest algorithm code throws CNotSupportedException.
+//
+// Threads: the const operations (verifying, wrapping, and signing and
+// unwrapping on a private key) may run on one key from several threads at
+// once. The key prepares its operations on first use and keeps them; a key
+// whose fields change prepares anew. Changing or assigning a key while
+// another thread uses it is not allowed.
 #include <memory>
 
 #include "platform/afx.h"
