@@ -26,6 +26,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "support/shell_command.h"
+
 class SlapdServer {
 public:
     static constexpr const char* kSuffix = "dc=example,dc=com";
@@ -74,7 +76,7 @@ public:
             m_pid = -1;
         }
         if (!m_folder.empty()) {
-            run("rm -rf '" + m_folder + "'", nullptr);
+            runShell("rm -rf '" + m_folder + "'", nullptr);
             m_folder.clear();
         }
     }
@@ -89,24 +91,9 @@ public:
     // the exit status. The user's ldap.conf and ldaprc are not read.
     std::string tool(const std::string& name, const std::string& arguments, int* status) const
     {
-        return run("LDAPNOINIT=1 " + name + " -x -H " + url() + " -D '" + kRootDn + "' -w " + kRootPassword + " " +
-                       arguments,
-                   status);
-    }
-
-    // Runs a shell command; its standard output and exit status.
-    static std::string run(const std::string& command, int* status)
-    {
-        std::string out;
-        FILE* pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        size_t n;
-        while (pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        int raw = pipe ? pclose(pipe) : -1;
-        if (status)
-            *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return out;
+        return runShell("LDAPNOINIT=1 " + name + " -x -H " + url() + " -D '" + kRootDn + "' -w " + kRootPassword +
+                            " " + arguments,
+                        status);
     }
 
     // Writes text to a file in the server's folder; its path.
@@ -127,7 +114,7 @@ private:
             return false;
         }
         m_folder = pattern;
-        run("mkdir '" + m_folder + "/db'", nullptr);
+        runShell("mkdir '" + m_folder + "/db'", nullptr);
         return true;
     }
 
@@ -162,7 +149,7 @@ private:
             return true;
         std::string path = writeFile("initial.ldif", ldif);
         int status = -1;
-        std::string out = run("/usr/sbin/slapadd -q -f '" + m_configuration + "' -l '" + path + "' 2>&1", &status);
+        std::string out = runShell("/usr/sbin/slapadd -q -f '" + m_configuration + "' -l '" + path + "' 2>&1", &status);
         if (status != 0) {
             reason = "slapadd failed: " + out;
             return false;
@@ -246,7 +233,7 @@ private:
             int status;
             if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = -1;
-                reason = "slapd did not start: " + run("cat '" + log + "'", nullptr);
+                reason = "slapd did not start: " + runShell("cat '" + log + "'", nullptr);
                 return false;
             }
             if (answers(m_port))

@@ -14,25 +14,13 @@
 #include <vector>
 
 #include "dirlink/dirlink.h"
+#include "support/shell_command.h"
 
 namespace {
 using Bytes = std::vector<unsigned char>;
 
 const DWORD kCreate = CFile::modeReadWrite | CFile::shareExclusive | CFile::modeCreate;
 const DWORD kReadOnly = CFile::modeRead | CFile::shareExclusive;
-
-std::string run(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    size_t n;
-    while (pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    if (pipe)
-        pclose(pipe);
-    return out;
-}
 
 Bytes readFile(const std::string& path)
 {
@@ -103,14 +91,14 @@ TEST_F(CompoundStorage, ConfigurationInAStreamReadsBackAndGsfSeesIt)
 
     CMemFile expected;
     sample().SaveConfiguration(&expected, message);
-    const std::string listing = run("gsf list '" + file + "'");
+    const std::string listing = runShell("gsf list '" + file + "'");
     EXPECT_NE(std::string::npos, listing.find(std::to_string(expected.GetLength() + 4) + " DirectoryManager"))
         << listing;
     Bytes content(expected.GetLength());
     expected.SeekToBegin();
     expected.Read(content.data(), (UINT)content.size());
     content.insert(content.end(), {'t', 'a', 'i', 'l'});
-    const std::string cat = run("gsf cat '" + file + "' DirectoryManager");
+    const std::string cat = runShell("gsf cat '" + file + "' DirectoryManager");
     EXPECT_EQ(std::string(content.begin(), content.end()), cat);
 
     CStorage storage;
@@ -266,7 +254,7 @@ TEST_F(CompoundStorage, TransactedChangesNeedACommit)
                 EXPECT_TRUE(storage.Commit());
             }
         }
-        const std::string listing = run("gsf list '" + file + "'");
+        const std::string listing = runShell("gsf list '" + file + "'");
         EXPECT_EQ(commit, listing.find("Settings") != std::string::npos) << listing;
     }
 }

@@ -44,7 +44,7 @@ protected:
     static std::string dlinkAsRoot(const std::string& command, const std::string& arguments, int* status)
     {
         const size_t name = command.find(' ');
-        return SlapdServer::run(dlink + " " + command.substr(0, name) + " -H " + server().url() + " -D " +
+        return runShell(dlink + " " + command.substr(0, name) + " -H " + server().url() + " -D " +
                                     SlapdServer::kRootDn + " -w " + SlapdServer::kRootPassword +
                                     (name == std::string::npos ? "" : command.substr(name)) + " " + arguments,
                                 status);
@@ -101,13 +101,13 @@ TEST_F(DirectoryCommands, ExitStatusIsTheResultCode)
     EXPECT_EQ(1, status);
     EXPECT_EQ("TRUE\n", dlinkAsRoot("compare", "'cn=Odd Values,ou=people,dc=example,dc=com' sn:Odd", &status));
     EXPECT_EQ("dn:cn=admin,dc=example,dc=com\n", dlinkAsRoot("whoami", "", &status));
-    EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami -H " + server().url(), &status));
-    const std::string refused = SlapdServer::run(dlink + " search -H ldap://127.0.0.1:1 2>&1", &status);
+    EXPECT_EQ("anonymous\n", runShell(dlink + " whoami -H " + server().url(), &status));
+    const std::string refused = runShell(dlink + " search -H ldap://127.0.0.1:1 2>&1", &status);
     EXPECT_EQ(1, status);
     EXPECT_EQ("dlink: Cannot connect to \"127.0.0.1\".\n", refused);
-    SlapdServer::run(dlink + " search -H http://127.0.0.1 2>/dev/null", &status);
+    runShell(dlink + " search -H http://127.0.0.1 2>/dev/null", &status);
     EXPECT_EQ(2, status);
-    SlapdServer::run(dlink + " search -w a -y /dev/null 2>/dev/null", &status);
+    runShell(dlink + " search -w a -y /dev/null 2>/dev/null", &status);
     EXPECT_EQ(2, status);
 }
 
@@ -161,11 +161,11 @@ TEST_F(DirectoryCommands, StoredConfigurationAndWhatTheCommandLineOverrides)
         stored += (char)((server().port() >> (8 * i)) & 0xFF);
     const std::string file = server().writeFile("directory.cfg", stored);
     int status = -1;
-    EXPECT_EQ("dn:cn=admin,dc=example,dc=com\n", SlapdServer::run(dlink + " whoami --config " + file, &status));
-    EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami --config " + file + " -D '' -w ''", &status));
+    EXPECT_EQ("dn:cn=admin,dc=example,dc=com\n", runShell(dlink + " whoami --config " + file, &status));
+    EXPECT_EQ("anonymous\n", runShell(dlink + " whoami --config " + file + " -D '' -w ''", &status));
     const std::string broken = server().writeFile("broken.cfg", "\1");
     EXPECT_EQ("dlink: " + broken + ": Failed to load configurations.\n",
-              SlapdServer::run(dlink + " whoami --config " + broken + " 2>&1", &status));
+              runShell(dlink + " whoami --config " + broken + " 2>&1", &status));
     EXPECT_EQ(1, status);
 }
 
@@ -175,17 +175,17 @@ TEST_F(DirectoryCommands, CtrlCAbandonsALongSearch)
     // background job does not start with SIGINT ignored).
     const std::string ldif = server().folder() + "/many.ldif", err = server().folder() + "/many.err";
     int status = -1;
-    const std::string out = SlapdServer::run(
+    const std::string out = runShell(
         "bash -c 'set -m; " + dlink + " search -H " + server().url() + " -D " + SlapdServer::kRootDn + " -w " +
             SlapdServer::kRootPassword + " -b ou=many,dc=example,dc=com > " + ldif +
             " 2> " + err + " & pid=$!; while [ ! -s " + ldif + " ]; do sleep 0.01; done; kill -INT $pid; wait $pid; echo $?' 2>/dev/null",
         &status);
     EXPECT_EQ("3\n", out);
-    EXPECT_EQ("dlink: cancelled\n", SlapdServer::run("cat " + err, &status));
-    const std::string entries = SlapdServer::run("grep -c '^dn:' " + ldif, &status);
+    EXPECT_EQ("dlink: cancelled\n", runShell("cat " + err, &status));
+    const std::string entries = runShell("grep -c '^dn:' " + ldif, &status);
     EXPECT_LT(std::stoi(entries), 3001) << entries;
     // The server was left in order: it answers the next command at once.
-    EXPECT_EQ("anonymous\n", SlapdServer::run(dlink + " whoami -H " + server().url(), &status));
+    EXPECT_EQ("anonymous\n", runShell(dlink + " whoami -H " + server().url(), &status));
 }
 
 }  // namespace

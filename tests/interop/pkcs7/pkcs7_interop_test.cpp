@@ -12,22 +12,11 @@
 
 namespace {
 
-struct Result {
-    std::string out;
-    int status;
-};
+using Result = ShellResult;
 
-// A shell command's standard output and exit status.
 Result run(const std::string& command)
 {
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        result.out += buffer;
-    const int raw = pipe ? pclose(pipe) : -1;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
+    return runCommand(command);
 }
 
 bool contains(const std::string& text, const std::string& part)

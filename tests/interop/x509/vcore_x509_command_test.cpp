@@ -8,21 +8,11 @@
 
 namespace {
 
-struct Result {
-    std::string out;
-    int status;
-};
+using Result = ShellResult;
 
 Result run(const std::string& command)
 {
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        result.out += buffer;
-    const int raw = pipe ? pclose(pipe) : -1;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
+    return runCommand(command);
 }
 
 const std::string vcore = std::string(VC_BINARY_DIR) + "/tools/vcore";

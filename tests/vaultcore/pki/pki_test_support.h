@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include "support/der_helpers.h"
+#include "support/shell_command.h"
 #include "vaultcore/vaultcore.h"
 
 inline std::string x509Data(const std::string& name)
@@ -78,20 +79,6 @@ inline CRSAPrivateKey privateKeyFile(const std::string& path)
 {
     Bytes pem = readFileBytes(path);
     return privateKeyOf(pemBody(std::string(pem.begin(), pem.end())));
-}
-
-// Runs a shell command; its standard output and exit status.
-inline std::string runShell(const std::string& command, int* status = nullptr)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        out += buffer;
-    const int raw = pipe ? pclose(pipe) : -1;
-    if (status)
-        *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
 }
 
 inline void writeFileBytes(const std::string& path, const Bytes& bytes)
