@@ -606,9 +606,13 @@ void shiftReduce(uint64_t* v, const uint64_t* m, int n, int k)
     for (int i = 0; i < n; ++i) {
         const u128 p = (u128)q * m[i] + carry;
         carry = (uint64_t)(p >> 64);
-        const u128 d = (u128)v[i] - (uint64_t)p - borrow;
-        v[i] = (uint64_t)d;
-        borrow = (uint64_t)(d >> 64) & 1;
+        // Two flag-sized borrows rather than a 128-bit difference, which
+        // the compiler keeps on the stack.
+        uint64_t d;
+        const bool first = __builtin_sub_overflow(v[i], (uint64_t)p, &d);
+        const bool second = __builtin_sub_overflow(d, borrow, &d);
+        v[i] = d;
+        borrow = first | second;
     }
     // The word above v: zero once the remainder is back in range.
     uint64_t above = top - carry - borrow;
