@@ -8,6 +8,7 @@
 #endif
 
 #include "vaultcore/crypto/crypto_exceptions.h"
+#include "vaultcore/crypto/montgomery_mul8.h"
 #include "vaultcore/crypto/secure_zero.h"
 
 std::atomic<bool> g_montgomeryMulxAllowed{true};
@@ -449,11 +450,49 @@ void montSqrAdx(uint64_t* r, const uint64_t* a, const MontgomeryModulus& mod)
         montMulAdxLanes<N, SECRET, 1>(&r, &a, &a, &m);
 }
 
+// Eight limbs: the whole sum fits in registers, and a product there beats
+// the rows through memory even where a square saves a quarter of the
+// products. Always branch-free.
+void montMul8Registers(uint64_t* r, const uint64_t* a, const uint64_t* b, const MontgomeryModulus& mod)
+{
+    vcPollKillThreadFlag();
+    vcMontMul8Mulx(r, a, b, mod.modulus(), mod.inverse());
+}
+
+void montSqr8Registers(uint64_t* r, const uint64_t* a, const MontgomeryModulus& mod)
+{
+    vcPollKillThreadFlag();
+    vcMontMul8Mulx(r, a, a, mod.modulus(), mod.inverse());
+}
+
+void montMul8RegistersPair(uint64_t* const* r, const uint64_t* const* a, const uint64_t* const* b,
+                           const MontgomeryModulus* const* mod)
+{
+    vcPollKillThreadFlag();
+    vcMontMul8Mulx(r[0], a[0], b[0], mod[0]->modulus(), mod[0]->inverse());
+    vcMontMul8Mulx(r[1], a[1], b[1], mod[1]->modulus(), mod[1]->inverse());
+}
+
+void montSqr8RegistersPair(uint64_t* const* r, const uint64_t* const* a, const MontgomeryModulus* const* mod)
+{
+    vcPollKillThreadFlag();
+    vcMontMul8Mulx(r[0], a[0], a[0], mod[0]->modulus(), mod[0]->inverse());
+    vcMontMul8Mulx(r[1], a[1], a[1], mod[1]->modulus(), mod[1]->inverse());
+}
+
 template <int N>
 bool pickAdx(int n, bool secret, MontgomeryModulus::Routines& routines)
 {
     if (n != N)
         return false;
+    if constexpr (N == 8) {
+        routines.select = selectEntryFixed<N>;
+        routines.multiply = montMul8Registers;
+        routines.square = montSqr8Registers;
+        routines.multiplyPair = montMul8RegistersPair;
+        routines.squarePair = montSqr8RegistersPair;
+        return true;
+    }
     routines.select = selectEntryFixed<N>;
     routines.multiply = secret ? montMulAdx<N, true> : montMulAdx<N, false>;
     routines.square = secret ? montSqrAdx<N, true> : montSqrAdx<N, false>;

@@ -332,6 +332,67 @@ TEST(HugeDigit, ModPowerAgreesWithOpenSSLAtKeySizes)
     }
     BN_CTX_free(ctx);
 }
+
+TEST(HugeDigit, ModPowerOnEdgeOperandsAtKeyPrimeSizes)
+{
+    // The prime sizes of 1024- and 2048-bit keys have products of their
+    // own: moduli at the ends of the limb count (all ones, just above a
+    // limb boundary, top bit alone), bases at the ends of the residues and
+    // exponents that keep products near m or near 0, against OpenSSL, with
+    // and without MULX.
+    std::mt19937 rng(23);
+    BN_CTX* ctx = BN_CTX_new();
+    for (int limbs : {8, 16}) {
+        const int bits = 64 * limbs;
+        std::vector<Bn> moduli(5);
+        BN_set_bit(moduli[0].bn, bits);
+        BN_sub_word(moduli[0].bn, 1);  // R - 1
+        BN_set_bit(moduli[1].bn, bits - 64);
+        BN_add_word(moduli[1].bn, 1);  // the least of the limb count
+        BN_set_bit(moduli[2].bn, bits - 1);
+        BN_add_word(moduli[2].bn, 1);
+        BN_rand(moduli[3].bn, bits, BN_RAND_TOP_ONE, BN_RAND_BOTTOM_ODD);
+        std::vector<unsigned char> runs((size_t)bits / 8, 0xFF);
+        for (size_t i = 8; i < runs.size() - 8; i += 16)
+            std::memset(&runs[i], 0, 8);
+        runs.back() = 0x01;
+        moduli[4].set(runs);
+        for (Bn& m : moduli) {
+            std::vector<Bn> bases(6);
+            BN_zero(bases[0].bn);
+            BN_one(bases[1].bn);
+            BN_sub(bases[2].bn, m.bn, BN_value_one());  // m - 1
+            BN_copy(bases[3].bn, bases[2].bn);
+            BN_sub_word(bases[3].bn, 1);
+            BN_set_bit(bases[4].bn, bits - 1);  // near R, reduced
+            BN_mod(bases[4].bn, bases[4].bn, m.bn, ctx);
+            BN_rand_range(bases[5].bn, m.bn);
+            std::vector<Bn> exponents(5);
+            BN_one(exponents[0].bn);
+            BN_set_word(exponents[1].bn, 2);
+            BN_set_word(exponents[2].bn, 65537);
+            BN_sub(exponents[3].bn, m.bn, BN_value_one());
+            BN_rand(exponents[4].bn, bits, BN_RAND_TOP_ANY, BN_RAND_BOTTOM_ANY);
+            for (size_t b = 0; b < bases.size(); ++b) {
+                for (size_t e = 0; e < exponents.size(); ++e) {
+                    Bn expected;
+                    BN_mod_exp(expected.bn, bases[b].bn, exponents[e].bn, m.bn, ctx);
+                    const CHugeDigit hm = fromBytes(m.bytes()), hb = fromBytes(bases[b].bytes()),
+                                     he = fromBytes(exponents[e].bytes());
+                    for (BOOL mulx : {TRUE, FALSE}) {
+                        BOOL old = CHugeDigit::AllowMulxInstructions(mulx);
+                        const CHugeDigit result = ModPower(hb, he, hm);
+                        CHugeDigit::AllowMulxInstructions(old);
+                        ASSERT_EQ(toBytes(result), expected.bytes())
+                            << limbs << " limbs, modulus " << (&m - &moduli[0]) << ", base " << b << ", exponent "
+                            << e << ", mulx " << mulx;
+                    }
+                }
+            }
+        }
+    }
+    BN_CTX_free(ctx);
+}
 #endif
 
 TEST(HugeDigit, LongModPowerStopsOnlyOnTheNamedThread)

@@ -1,0 +1,15 @@
+#pragma once
+// The Montgomery product for moduli of eight 64-bit limbs (512 bits: the
+// primes of a 1024-bit key) with the whole running sum in registers, for
+// processors with MULX and ADX. Library-internal.
+#include <cstdint>
+
+#if defined(__x86_64__)
+// r = a * b / 2^512 mod m for a, b < m, m odd with n0 = -m^-1 mod 2^64; r
+// may be a or b. Branch-free: the time and the memory read depend on
+// nothing but the addresses, the final subtraction is always computed and
+// its result chosen by conditional moves.
+extern "C" __attribute__((visibility("hidden"))) void vcMontMul8Mulx(uint64_t* r, const uint64_t* a,
+                                                                     const uint64_t* b, const uint64_t* m,
+                                                                     uint64_t n0);
+#endif
