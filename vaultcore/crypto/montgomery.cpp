@@ -462,7 +462,7 @@ void montMul8Registers(uint64_t* r, const uint64_t* a, const uint64_t* b, const 
 void montSqr8Registers(uint64_t* r, const uint64_t* a, const MontgomeryModulus& mod)
 {
     vcPollKillThreadFlag();
-    vcMontMul8Mulx(r, a, a, mod.modulus(), mod.inverse());
+    vcMontSqr8Mulx(r, a, mod.modulus(), mod.inverse());
 }
 
 void montMul8RegistersPair(uint64_t* const* r, const uint64_t* const* a, const uint64_t* const* b,
@@ -475,9 +475,8 @@ void montMul8RegistersPair(uint64_t* const* r, const uint64_t* const* a, const u
 
 void montSqr8RegistersPair(uint64_t* const* r, const uint64_t* const* a, const MontgomeryModulus* const* mod)
 {
-    vcPollKillThreadFlag();
-    vcMontMul8Mulx(r[0], a[0], a[0], mod[0]->modulus(), mod[0]->inverse());
-    vcMontMul8Mulx(r[1], a[1], a[1], mod[1]->modulus(), mod[1]->inverse());
+    montSqr8Registers(r[0], a[0], *mod[0]);
+    montSqr8Registers(r[1], a[1], *mod[1]);
 }
 
 template <int N>

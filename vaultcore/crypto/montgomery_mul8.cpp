@@ -156,6 +156,287 @@ vcMontMul8Mulx:
     pop %rbx
     ret
     .size vcMontMul8Mulx, .-vcMontMul8Mulx
+
+# One reduction step: t0..t7 += q * m with q = t0 * n0, the next word of
+# the product is loaded into t8 and takes the carries, with the carry bit
+# of the step before (r15), which then becomes this step's carry out.
+.macro VC_REDUCE8 i, t0, t1, t2, t3, t4, t5, t6, t7, t8
+    mov \t0, %rdx
+    imul 8(%rsp), %rdx
+    mov 64+8*\i(%rsi), \t8
+    xor %eax, %eax
+    VC_ROW8 %rcx, \t0, \t1, \t2, \t3, \t4, \t5, \t6, \t7, \t8
+    adcx %r15, \t8
+    mov $0, %r15
+    adox %r15, %r15
+    adc $0, %r15
+.endm
+
+# The reduction of the sixteen words at rsi into r, from the stack frame
+# set up below. Registers: rsi = t, rcx = m, rdx = q, rax and rdi =
+# product halves, rbx rbp r8-r14 = the nine words in reach, r15 = the carry
+# bit. Stack: r (0), n0 (8), the sum for the final choice (16..79).
+.macro VC_REDC8_BODY
+    mov 0(%rsi), %rbx
+    mov 8(%rsi), %rbp
+    mov 16(%rsi), %r8
+    mov 24(%rsi), %r9
+    mov 32(%rsi), %r10
+    mov 40(%rsi), %r11
+    mov 48(%rsi), %r12
+    mov 56(%rsi), %r13
+    xor %r15d, %r15d
+    VC_REDUCE8 0, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14
+    VC_REDUCE8 1, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx
+    VC_REDUCE8 2, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp
+    VC_REDUCE8 3, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8
+    VC_REDUCE8 4, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9
+    VC_REDUCE8 5, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10
+    VC_REDUCE8 6, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11
+    VC_REDUCE8 7, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12
+
+    # The sum: r14 rbx rbp r8 r9 r10 r11 r12 and the bit in r15.
+    mov 0(%rsp), %rax
+    mov %r14, 16(%rsp)
+    mov %rbx, 24(%rsp)
+    mov %rbp, 32(%rsp)
+    mov %r8, 40(%rsp)
+    mov %r9, 48(%rsp)
+    mov %r10, 56(%rsp)
+    mov %r11, 64(%rsp)
+    mov %r12, 72(%rsp)
+    sub 0(%rcx), %r14
+    sbb 8(%rcx), %rbx
+    sbb 16(%rcx), %rbp
+    sbb 24(%rcx), %r8
+    sbb 32(%rcx), %r9
+    sbb 40(%rcx), %r10
+    sbb 48(%rcx), %r11
+    sbb 56(%rcx), %r12
+    sbb $0, %r15
+    cmovc 16(%rsp), %r14
+    cmovc 24(%rsp), %rbx
+    cmovc 32(%rsp), %rbp
+    cmovc 40(%rsp), %r8
+    cmovc 48(%rsp), %r9
+    cmovc 56(%rsp), %r10
+    cmovc 64(%rsp), %r11
+    cmovc 72(%rsp), %r12
+    mov %r14, 0(%rax)
+    mov %rbx, 8(%rax)
+    mov %rbp, 16(%rax)
+    mov %r8, 24(%rax)
+    mov %r9, 32(%rax)
+    mov %r10, 40(%rax)
+    mov %r11, 48(%rax)
+    mov %r12, 56(%rax)
+    pxor %xmm0, %xmm0
+    movdqu %xmm0, 16(%rsp)
+    movdqu %xmm0, 32(%rsp)
+    movdqu %xmm0, 48(%rsp)
+    movdqu %xmm0, 64(%rsp)
+.endm
+
+.macro VC_ENTER frame
+    push %rbx
+    push %rbp
+    push %r12
+    push %r13
+    push %r14
+    push %r15
+    sub $\frame, %rsp
+    mov %rdi, 0(%rsp)
+    mov %rcx, 8(%rsp)
+    mov %rdx, %rcx
+.endm
+
+.macro VC_LEAVE frame
+    add $\frame, %rsp
+    pop %r15
+    pop %r14
+    pop %r13
+    pop %r12
+    pop %rbp
+    pop %rbx
+    ret
+.endm
+
+    .p2align 5
+    .globl vcMontRedc8Mulx
+    .hidden vcMontRedc8Mulx
+    .type vcMontRedc8Mulx, @function
+vcMontRedc8Mulx:
+    VC_ENTER 88
+    VC_REDC8_BODY
+    VC_LEAVE 88
+    .size vcMontRedc8Mulx, .-vcMontRedc8Mulx
+
+# The square: the cross products a[i] * a[j], i < j, row by row in eight
+# registers, each word stored (at 80 + 8k) once no later row reaches it;
+# then doubled with the squares a[i]^2 added, and reduced as above.
+    .p2align 5
+    .globl vcMontSqr8Mulx
+    .hidden vcMontSqr8Mulx
+    .type vcMontSqr8Mulx, @function
+vcMontSqr8Mulx:
+    VC_ENTER 216
+    xor %ebx, %ebx
+    xor %rbp, %rbp
+    xor %r8, %r8
+    xor %r9, %r9
+    xor %r10, %r10
+    xor %r11, %r11
+    xor %r12, %r12
+    xor %r13, %r13
+    mov 0(%rsi), %rdx
+    mulx 8(%rsi), %rax, %rdi
+    adcx %rax, %rbx
+    adox %rdi, %rbp
+    mulx 16(%rsi), %rax, %rdi
+    adcx %rax, %rbp
+    adox %rdi, %r8
+    mulx 24(%rsi), %rax, %rdi
+    adcx %rax, %r8
+    adox %rdi, %r9
+    mulx 32(%rsi), %rax, %rdi
+    adcx %rax, %r9
+    adox %rdi, %r10
+    mulx 40(%rsi), %rax, %rdi
+    adcx %rax, %r10
+    adox %rdi, %r11
+    mulx 48(%rsi), %rax, %rdi
+    adcx %rax, %r11
+    adox %rdi, %r12
+    mulx 56(%rsi), %rax, %rdi
+    adcx %rax, %r12
+    adox %rdi, %r13
+    adc $0, %r13
+    mov %rbx, 88(%rsp)
+    mov %rbp, 96(%rsp)
+    mov 8(%rsi), %rdx
+    xor %ebx, %ebx
+    mulx 16(%rsi), %rax, %rdi
+    adcx %rax, %r8
+    adox %rdi, %r9
+    mulx 24(%rsi), %rax, %rdi
+    adcx %rax, %r9
+    adox %rdi, %r10
+    mulx 32(%rsi), %rax, %rdi
+    adcx %rax, %r10
+    adox %rdi, %r11
+    mulx 40(%rsi), %rax, %rdi
+    adcx %rax, %r11
+    adox %rdi, %r12
+    mulx 48(%rsi), %rax, %rdi
+    adcx %rax, %r12
+    adox %rdi, %r13
+    mulx 56(%rsi), %rax, %rdi
+    adcx %rax, %r13
+    adox %rdi, %rbx
+    adc $0, %rbx
+    mov %r8, 104(%rsp)
+    mov %r9, 112(%rsp)
+    mov 16(%rsi), %rdx
+    xor %rbp, %rbp
+    mulx 24(%rsi), %rax, %rdi
+    adcx %rax, %r10
+    adox %rdi, %r11
+    mulx 32(%rsi), %rax, %rdi
+    adcx %rax, %r11
+    adox %rdi, %r12
+    mulx 40(%rsi), %rax, %rdi
+    adcx %rax, %r12
+    adox %rdi, %r13
+    mulx 48(%rsi), %rax, %rdi
+    adcx %rax, %r13
+    adox %rdi, %rbx
+    mulx 56(%rsi), %rax, %rdi
+    adcx %rax, %rbx
+    adox %rdi, %rbp
+    adc $0, %rbp
+    mov %r10, 120(%rsp)
+    mov %r11, 128(%rsp)
+    mov 24(%rsi), %rdx
+    xor %r8, %r8
+    mulx 32(%rsi), %rax, %rdi
+    adcx %rax, %r12
+    adox %rdi, %r13
+    mulx 40(%rsi), %rax, %rdi
+    adcx %rax, %r13
+    adox %rdi, %rbx
+    mulx 48(%rsi), %rax, %rdi
+    adcx %rax, %rbx
+    adox %rdi, %rbp
+    mulx 56(%rsi), %rax, %rdi
+    adcx %rax, %rbp
+    adox %rdi, %r8
+    adc $0, %r8
+    mov %r12, 136(%rsp)
+    mov %r13, 144(%rsp)
+    mov 32(%rsi), %rdx
+    xor %r9, %r9
+    mulx 40(%rsi), %rax, %rdi
+    adcx %rax, %rbx
+    adox %rdi, %rbp
+    mulx 48(%rsi), %rax, %rdi
+    adcx %rax, %rbp
+    adox %rdi, %r8
+    mulx 56(%rsi), %rax, %rdi
+    adcx %rax, %r8
+    adox %rdi, %r9
+    adc $0, %r9
+    mov %rbx, 152(%rsp)
+    mov %rbp, 160(%rsp)
+    mov 40(%rsi), %rdx
+    xor %r10, %r10
+    mulx 48(%rsi), %rax, %rdi
+    adcx %rax, %r8
+    adox %rdi, %r9
+    mulx 56(%rsi), %rax, %rdi
+    adcx %rax, %r9
+    adox %rdi, %r10
+    adc $0, %r10
+    mov %r8, 168(%rsp)
+    mov %r9, 176(%rsp)
+    mov 48(%rsi), %rdx
+    xor %r11, %r11
+    mulx 56(%rsi), %rax, %rdi
+    adcx %rax, %r10
+    adox %rdi, %r11
+    adc $0, %r11
+    mov %r10, 184(%rsp)
+    mov %r11, 192(%rsp)
+    movq $0, 80(%rsp)
+    movq $0, 200(%rsp)
+    xor %eax, %eax
+    .set J, 0
+    .rept 8
+    mov 8*J(%rsi), %rdx
+    mulx %rdx, %rdi, %rbx
+    mov 80+16*J(%rsp), %rbp
+    adcx %rbp, %rbp
+    adox %rdi, %rbp
+    mov %rbp, 80+16*J(%rsp)
+    mov 88+16*J(%rsp), %rbp
+    adcx %rbp, %rbp
+    adox %rbx, %rbp
+    mov %rbp, 88+16*J(%rsp)
+    .set J, J+1
+    .endr
+    lea 80(%rsp), %rsi
+    VC_REDC8_BODY
+    pxor %xmm0, %xmm0
+    .set J, 0
+    .rept 8
+    movdqu %xmm0, 80+16*J(%rsp)
+    .set J, J+1
+    .endr
+    VC_LEAVE 216
+    .size vcMontSqr8Mulx, .-vcMontSqr8Mulx
+    .purgem VC_REDC8_BODY
+    .purgem VC_ENTER
+    .purgem VC_LEAVE
+    .purgem VC_REDUCE8
     .purgem VC_STEP8
     .purgem VC_ROW8
     .popsection

@@ -1,7 +1,7 @@
 #pragma once
-// The Montgomery product for moduli of eight 64-bit limbs (512 bits: the
-// primes of a 1024-bit key) with the whole running sum in registers, for
-// processors with MULX and ADX. Library-internal.
+// The Montgomery product and reduction for moduli of eight 64-bit limbs
+// (512 bits: the primes of a 1024-bit key) with the running sum in
+// registers, for processors with MULX and ADX. Library-internal.
 #include <cstdint>
 
 #if defined(__x86_64__)
@@ -12,4 +12,11 @@
 extern "C" __attribute__((visibility("hidden"))) void vcMontMul8Mulx(uint64_t* r, const uint64_t* a,
                                                                      const uint64_t* b, const uint64_t* m,
                                                                      uint64_t n0);
+// r = t / 2^512 mod m for a product t of sixteen limbs below m^2 (a square
+// made elsewhere), with the same guarantees.
+extern "C" __attribute__((visibility("hidden"))) void vcMontRedc8Mulx(uint64_t* r, const uint64_t* t,
+                                                                      const uint64_t* m, uint64_t n0);
+// r = a * a / 2^512 mod m for a < m, with the same guarantees.
+extern "C" __attribute__((visibility("hidden"))) void vcMontSqr8Mulx(uint64_t* r, const uint64_t* a,
+                                                                     const uint64_t* m, uint64_t n0);
 #endif
