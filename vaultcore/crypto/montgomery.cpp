@@ -5,6 +5,7 @@
 
 #if defined(__x86_64__)
 #include <cpuid.h>
+#include <immintrin.h>
 #endif
 
 #include "vaultcore/crypto/crypto_exceptions.h"
@@ -99,18 +100,45 @@ void selectEntry(uint64_t* out, const uint64_t* table, int entries, uint64_t ind
     }
 }
 
-// The same for N limbs, the accumulator held in (vector) registers.
+#if defined(__x86_64__)
+// The same for N limbs (N even), the accumulator held in vector registers,
+// two limbs to a load.
 template <int N>
 void selectEntryFixed(uint64_t* out, const uint64_t* table, int entries, uint64_t index, int)
 {
-    uint64_t acc[N] = {};
+    static_assert(N % 2 == 0, "two limbs to a vector");
+    __m128i acc[N / 2];
+    for (__m128i& a : acc)
+        a = _mm_setzero_si128();
     for (int k = 0; k < entries; ++k) {
-        const uint64_t mask = equalMask((uint64_t)k, index);
-        for (int i = 0; i < N; ++i)
-            acc[i] |= table[k * N + i] & mask;
+        const __m128i mask = _mm_set1_epi64x((long long)equalMask((uint64_t)k, index));
+        const __m128i* entry = reinterpret_cast<const __m128i*>(table + k * N);
+        for (int i = 0; i < N / 2; ++i)
+            acc[i] = _mm_or_si128(acc[i], _mm_and_si128(_mm_loadu_si128(entry + i), mask));
     }
-    std::memcpy(out, acc, sizeof acc);
+    for (int i = 0; i < N / 2; ++i)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out) + i, acc[i]);
 }
+
+// The same four limbs to a load, on processors with AVX2.
+template <int N>
+__attribute__((target("avx2"))) void selectEntryWide(uint64_t* out, const uint64_t* table, int entries,
+                                                     uint64_t index, int)
+{
+    static_assert(N % 4 == 0, "four limbs to a vector");
+    __m256i acc[N / 4];
+    for (__m256i& a : acc)
+        a = _mm256_setzero_si256();
+    for (int k = 0; k < entries; ++k) {
+        const __m256i mask = _mm256_set1_epi64x((long long)equalMask((uint64_t)k, index));
+        const __m256i* entry = reinterpret_cast<const __m256i*>(table + k * N);
+        for (int i = 0; i < N / 4; ++i)
+            acc[i] = _mm256_or_si256(acc[i], _mm256_and_si256(_mm256_loadu_si256(entry + i), mask));
+    }
+    for (int i = 0; i < N / 4; ++i)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out) + i, acc[i]);
+}
+#endif
 
 // r = t mod m for t = t[0..n] < 2m (t[n] is 0 or 1). SECRET: t - m is
 // always computed and chosen by a mask; otherwise a comparison decides.
@@ -484,15 +512,14 @@ bool pickAdx(int n, bool secret, MontgomeryModulus::Routines& routines)
 {
     if (n != N)
         return false;
+    routines.select = __builtin_cpu_supports("avx2") ? selectEntryWide<N> : selectEntryFixed<N>;
     if constexpr (N == 8) {
-        routines.select = selectEntryFixed<N>;
         routines.multiply = montMul8Registers;
         routines.square = montSqr8Registers;
         routines.multiplyPair = montMul8RegistersPair;
         routines.squarePair = montSqr8RegistersPair;
         return true;
     }
-    routines.select = selectEntryFixed<N>;
     routines.multiply = secret ? montMulAdx<N, true> : montMulAdx<N, false>;
     routines.square = secret ? montSqrAdx<N, true> : montSqrAdx<N, false>;
     if constexpr (N <= 32) {
