@@ -9,7 +9,7 @@
 #endif
 
 #include "vaultcore/crypto/crypto_exceptions.h"
-#include "vaultcore/crypto/montgomery_mul8.h"
+#include "vaultcore/crypto/montgomery_kernels.h"
 #include "vaultcore/crypto/secure_zero.h"
 
 std::atomic<bool> g_montgomeryMulxAllowed{true};
@@ -507,6 +507,40 @@ void montSqr8RegistersPair(uint64_t* const* r, const uint64_t* const* a, const M
     montSqr8Registers(r[1], a[1], *mod[1]);
 }
 
+// Sixteen limbs: the products in memory rows as above, the reduction with
+// nine words of the sum in registers.
+void montMul16Registers(uint64_t* r, const uint64_t* a, const uint64_t* b, const MontgomeryModulus& mod)
+{
+    uint64_t t[33];
+    vcPollKillThreadFlag();
+    mulRow<16>(t, a[0], b, t + 16);
+    for (int i = 1; i < 16; ++i)
+        mulAddRow<16>(t + i, a[i], b, t + i + 16);
+    vcMontRedc16Mulx(r, t, mod.modulus(), mod.inverse());
+}
+
+void montSqr16Registers(uint64_t* r, const uint64_t* a, const MontgomeryModulus& mod)
+{
+    uint64_t t[1][33];
+    vcPollKillThreadFlag();
+    crossProducts<16, 1>(t, &a, std::make_index_sequence<14>());
+    doubleAndAddSquares<16>(t[0], a);
+    vcMontRedc16Mulx(r, t[0], mod.modulus(), mod.inverse());
+}
+
+void montMul16RegistersPair(uint64_t* const* r, const uint64_t* const* a, const uint64_t* const* b,
+                            const MontgomeryModulus* const* mod)
+{
+    montMul16Registers(r[0], a[0], b[0], *mod[0]);
+    montMul16Registers(r[1], a[1], b[1], *mod[1]);
+}
+
+void montSqr16RegistersPair(uint64_t* const* r, const uint64_t* const* a, const MontgomeryModulus* const* mod)
+{
+    montSqr16Registers(r[0], a[0], *mod[0]);
+    montSqr16Registers(r[1], a[1], *mod[1]);
+}
+
 template <int N>
 bool pickAdx(int n, bool secret, MontgomeryModulus::Routines& routines)
 {
@@ -518,6 +552,13 @@ bool pickAdx(int n, bool secret, MontgomeryModulus::Routines& routines)
         routines.square = montSqr8Registers;
         routines.multiplyPair = montMul8RegistersPair;
         routines.squarePair = montSqr8RegistersPair;
+        return true;
+    }
+    if constexpr (N == 16) {
+        routines.multiply = montMul16Registers;
+        routines.square = montSqr16Registers;
+        routines.multiplyPair = montMul16RegistersPair;
+        routines.squarePair = montSqr16RegistersPair;
         return true;
     }
     routines.multiply = secret ? montMulAdx<N, true> : montMulAdx<N, false>;

@@ -1,7 +1,8 @@
 #pragma once
-// The Montgomery product and reduction for moduli of eight 64-bit limbs
-// (512 bits: the primes of a 1024-bit key) with the running sum in
-// registers, for processors with MULX and ADX. Library-internal.
+// Montgomery arithmetic for the prime sizes of 1024- and 2048-bit keys
+// (eight and sixteen 64-bit limbs) with the running sum in registers rather
+// than rows through memory, for processors with MULX and ADX.
+// Library-internal.
 #include <cstdint>
 
 #if defined(__x86_64__)
@@ -19,4 +20,8 @@ extern "C" __attribute__((visibility("hidden"))) void vcMontRedc8Mulx(uint64_t* 
 // r = a * a / 2^512 mod m for a < m, with the same guarantees.
 extern "C" __attribute__((visibility("hidden"))) void vcMontSqr8Mulx(uint64_t* r, const uint64_t* a,
                                                                      const uint64_t* m, uint64_t n0);
+// r = t / 2^1024 mod m for m of sixteen limbs and t of 32 limbs below
+// 2^1024 * m, which the call overwrites; the same guarantees.
+extern "C" __attribute__((visibility("hidden"))) void vcMontRedc16Mulx(uint64_t* r, uint64_t* t, const uint64_t* m,
+                                                                       uint64_t n0);
 #endif

@@ -1,4 +1,4 @@
-#include "vaultcore/crypto/montgomery_mul8.h"
+#include "vaultcore/crypto/montgomery_kernels.h"
 
 #if defined(__x86_64__)
 // Word-by-word interleaved product and reduction: for each word a[i], the
@@ -433,6 +433,146 @@ vcMontSqr8Mulx:
     .endr
     VC_LEAVE 216
     .size vcMontSqr8Mulx, .-vcMontSqr8Mulx
+
+# A step of the 16-limb reduction over eight limbs of m (at rcx): the
+# window t0..t7 takes rdx * m[0..7], the word at offset `load` of rsi comes
+# into t8 with the carries and the carry word r15 of the step before. With
+# reduce = 1, rdx = t0 * n0 is this row's multiplier and is kept at slot
+# `q`; otherwise rdx comes from slot `q` and the finished t0 goes to offset
+# `store`.
+.macro VC_STEP16 reduce, q, load, store, t0, t1, t2, t3, t4, t5, t6, t7, t8
+    .if \reduce
+    mov \t0, %rdx
+    imul 8(%rsp), %rdx
+    mov %rdx, 16+8*\q(%rsp)
+    .else
+    mov 16+8*\q(%rsp), %rdx
+    .endif
+    mov \load(%rsi), \t8
+    xor %eax, %eax
+    VC_ROW8 %rcx, \t0, \t1, \t2, \t3, \t4, \t5, \t6, \t7, \t8
+    adcx %r15, \t8
+    mov $0, %r15
+    adox %r15, %r15
+    adc $0, %r15
+    .if \reduce == 0
+    mov \t0, \store(%rsi)
+    .endif
+.endm
+
+# r = t / 2^1024 mod m for t of 32 limbs below 2^1024 * m (t is
+# overwritten). The rows q[0..7] * m take the low half of m and then, held
+# back, the high half; the rows q[8..15] likewise. Registers as in the
+# eight-limb reduction; stack: r (0), n0 (8), q (16..143), the carry word
+# of the second part (144), t - m (152..279).
+    .p2align 5
+    .globl vcMontRedc16Mulx
+    .hidden vcMontRedc16Mulx
+    .type vcMontRedc16Mulx, @function
+vcMontRedc16Mulx:
+    VC_ENTER 296
+    mov 0(%rsi), %rbx
+    mov 8(%rsi), %rbp
+    mov 16(%rsi), %r8
+    mov 24(%rsi), %r9
+    mov 32(%rsi), %r10
+    mov 40(%rsi), %r11
+    mov 48(%rsi), %r12
+    mov 56(%rsi), %r13
+    xor %r15d, %r15d
+    VC_STEP16 1, 0, 64, 0, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14
+    VC_STEP16 1, 1, 72, 0, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx
+    VC_STEP16 1, 2, 80, 0, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp
+    VC_STEP16 1, 3, 88, 0, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8
+    VC_STEP16 1, 4, 96, 0, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9
+    VC_STEP16 1, 5, 104, 0, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10
+    VC_STEP16 1, 6, 112, 0, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11
+    VC_STEP16 1, 7, 120, 0, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12
+    lea 64(%rcx), %rcx
+    VC_STEP16 0, 0, 128, 64, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12, %r13
+    VC_STEP16 0, 1, 136, 72, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14
+    VC_STEP16 0, 2, 144, 80, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx
+    VC_STEP16 0, 3, 152, 88, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp
+    VC_STEP16 0, 4, 160, 96, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8
+    VC_STEP16 0, 5, 168, 104, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9
+    VC_STEP16 0, 6, 176, 112, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10
+    VC_STEP16 0, 7, 184, 120, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11
+    lea -64(%rcx), %rcx
+    mov %r15, 144(%rsp)
+    mov %r13, 128(%rsi)
+    mov %r14, 136(%rsi)
+    mov %rbx, 144(%rsi)
+    mov %rbp, 152(%rsi)
+    mov %r8, 160(%rsi)
+    mov %r9, 168(%rsi)
+    mov %r10, 176(%rsi)
+    mov %r11, 184(%rsi)
+    mov 64(%rsi), %rbx
+    mov 72(%rsi), %rbp
+    mov 80(%rsi), %r8
+    mov 88(%rsi), %r9
+    mov 96(%rsi), %r10
+    mov 104(%rsi), %r11
+    mov 112(%rsi), %r12
+    mov 120(%rsi), %r13
+    xor %r15d, %r15d
+    VC_STEP16 1, 8, 128, 0, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14
+    VC_STEP16 1, 9, 136, 0, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx
+    VC_STEP16 1, 10, 144, 0, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp
+    VC_STEP16 1, 11, 152, 0, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8
+    VC_STEP16 1, 12, 160, 0, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9
+    VC_STEP16 1, 13, 168, 0, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10
+    VC_STEP16 1, 14, 176, 0, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11
+    VC_STEP16 1, 15, 184, 0, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12
+    add 144(%rsp), %r15
+    lea 64(%rcx), %rcx
+    VC_STEP16 0, 8, 192, 128, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12, %r13
+    VC_STEP16 0, 9, 200, 136, %rbx, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14
+    VC_STEP16 0, 10, 208, 144, %rbp, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx
+    VC_STEP16 0, 11, 216, 152, %r8, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp
+    VC_STEP16 0, 12, 224, 160, %r9, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8
+    VC_STEP16 0, 13, 232, 168, %r10, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9
+    VC_STEP16 0, 14, 240, 176, %r11, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10
+    VC_STEP16 0, 15, 248, 184, %r12, %r13, %r14, %rbx, %rbp, %r8, %r9, %r10, %r11
+    lea -64(%rcx), %rcx
+    mov %r13, 192(%rsi)
+    mov %r14, 200(%rsi)
+    mov %rbx, 208(%rsi)
+    mov %rbp, 216(%rsi)
+    mov %r8, 224(%rsi)
+    mov %r9, 232(%rsi)
+    mov %r10, 240(%rsi)
+    mov %r11, 248(%rsi)
+    # The sum t[16..31] with the bit in r15; t - m replaces it unless it
+    # borrows past r15.
+    mov 0(%rsp), %rdi
+    mov 128(%rsi), %rax
+    sub 0(%rcx), %rax
+    mov %rax, 152(%rsp)
+    .set J, 1
+    .rept 15
+    mov 128+8*J(%rsi), %rax
+    sbb 8*J(%rcx), %rax
+    mov %rax, 152+8*J(%rsp)
+    .set J, J+1
+    .endr
+    sbb $0, %r15
+    .set J, 0
+    .rept 16
+    mov 152+8*J(%rsp), %rax
+    cmovc 128+8*J(%rsi), %rax
+    mov %rax, 8*J(%rdi)
+    .set J, J+1
+    .endr
+    pxor %xmm0, %xmm0
+    .set J, 0
+    .rept 17
+    movdqu %xmm0, 16+16*J(%rsp)
+    .set J, J+1
+    .endr
+    VC_LEAVE 296
+    .size vcMontRedc16Mulx, .-vcMontRedc16Mulx
+    .purgem VC_STEP16
     .purgem VC_REDC8_BODY
     .purgem VC_ENTER
     .purgem VC_LEAVE
