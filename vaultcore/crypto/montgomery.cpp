@@ -110,8 +110,13 @@ void selectEntryFixed(uint64_t* out, const uint64_t* table, int entries, uint64_
     __m128i acc[N / 2];
     for (__m128i& a : acc)
         a = _mm_setzero_si128();
+    // The entry number counts up in every lane beside the wanted one; the
+    // comparison gives the mask without a branch (index < entries <= 32).
+    const __m128i wanted = _mm_set1_epi32((int)index), one = _mm_set1_epi32(1);
+    __m128i number = _mm_setzero_si128();
     for (int k = 0; k < entries; ++k) {
-        const __m128i mask = _mm_set1_epi64x((long long)equalMask((uint64_t)k, index));
+        const __m128i mask = _mm_cmpeq_epi32(number, wanted);
+        number = _mm_add_epi32(number, one);
         const __m128i* entry = reinterpret_cast<const __m128i*>(table + k * N);
         for (int i = 0; i < N / 2; ++i)
             acc[i] = _mm_or_si128(acc[i], _mm_and_si128(_mm_loadu_si128(entry + i), mask));
@@ -129,8 +134,11 @@ __attribute__((target("avx2"))) void selectEntryWide(uint64_t* out, const uint64
     __m256i acc[N / 4];
     for (__m256i& a : acc)
         a = _mm256_setzero_si256();
+    const __m256i wanted = _mm256_set1_epi64x((long long)index), one = _mm256_set1_epi64x(1);
+    __m256i number = _mm256_setzero_si256();
     for (int k = 0; k < entries; ++k) {
-        const __m256i mask = _mm256_set1_epi64x((long long)equalMask((uint64_t)k, index));
+        const __m256i mask = _mm256_cmpeq_epi64(number, wanted);
+        number = _mm256_add_epi64(number, one);
         const __m256i* entry = reinterpret_cast<const __m256i*>(table + k * N);
         for (int i = 0; i < N / 4; ++i)
             acc[i] = _mm256_or_si256(acc[i], _mm256_and_si256(_mm256_loadu_si256(entry + i), mask));
