@@ -108,9 +108,13 @@ void normalise(Signed62& a, const Signed62& m, int limbs)
 // becomes (f, g / 2); with g odd and delta > 0, (g, (g - f) / 2); with g
 // odd otherwise, (f, (g + f) / 2). The matrix rows double each step, so
 // that they stay integers (entries are kept modulo 2^64, where they fit as
-// signed numbers). A run of even steps is taken at once; the odd step is
-// chosen by masks, its direction being unpredictable. Returns the new
-// delta.
+// signed numbers). A run of even steps is taken at once. So is a run of
+// steps with delta <= 0: they add f to g exactly when g is odd, which adds
+// w * f for the w = -g / f mod 2^k that clears the k low bits of g; k stops
+// where delta could turn positive (1 - delta halvings), at the batch's end,
+// and at 6 bits, for which f (f^2 - 2) is the inverse of f. A step with
+// delta > 0 is (f, g) = (g, -f) followed by such a run, whose first bit
+// makes the subtraction. Returns the new delta.
 int64_t divisionSteps(int64_t delta, uint64_t f, uint64_t g, Transition& t)
 {
     uint64_t u = 1, v = 0, q = 0, r = 1;
@@ -124,20 +128,24 @@ int64_t divisionSteps(int64_t delta, uint64_t f, uint64_t g, Transition& t)
         left -= zeros;
         if (left == 0)
             break;
-        // g is odd. swap: all ones when delta > 0.
-        const uint64_t swap = (uint64_t)((0 - delta) >> 63);
-        const uint64_t oldF = f, oldU = u, oldV = v;
-        f = (g & swap) | (f & ~swap);
-        u = (q & swap) | (u & ~swap);
-        v = (r & swap) | (v & ~swap);
-        g = (g + ((oldF ^ swap) - swap)) >> 1;
-        q += (oldU ^ swap) - swap;
-        r += (oldV ^ swap) - swap;
-        u <<= 1;
-        v <<= 1;
-        delta = ((delta ^ (int64_t)swap) - (int64_t)swap) + 1;
-        if (--left == 0)
-            break;
+        // g is odd.
+        if (delta > 0) {
+            delta = -delta;
+            const uint64_t oldF = f, oldU = u, oldV = v;
+            f = g;
+            u = q;
+            v = r;
+            g = 0 - oldF;
+            q = 0 - oldU;
+            r = 0 - oldV;
+        }
+        int bits = left < 6 ? left : 6;
+        if (1 - delta < bits)
+            bits = (int)(1 - delta);
+        const uint64_t w = (f * g * (f * f - 2)) & (((uint64_t)1 << bits) - 1);
+        g += f * w;
+        q += u * w;
+        r += v * w;
     }
     t = {(int64_t)u, (int64_t)v, (int64_t)q, (int64_t)r};
     return delta;
