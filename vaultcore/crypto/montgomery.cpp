@@ -486,9 +486,8 @@ void montSqrAdx(uint64_t* r, const uint64_t* a, const MontgomeryModulus& mod)
         montMulAdxLanes<N, SECRET, 1>(&r, &a, &a, &m);
 }
 
-// Eight limbs: the whole sum fits in registers, and a product there beats
-// the rows through memory even where a square saves a quarter of the
-// products. Always branch-free.
+// Eight limbs: product or square and reduction with the sum in registers.
+// Branch-free whatever the secrecy of the modulus.
 void montMul8Registers(uint64_t* r, const uint64_t* a, const uint64_t* b, const MontgomeryModulus& mod)
 {
     vcPollKillThreadFlag();
@@ -499,20 +498,6 @@ void montSqr8Registers(uint64_t* r, const uint64_t* a, const MontgomeryModulus& 
 {
     vcPollKillThreadFlag();
     vcMontSqr8Mulx(r, a, mod.modulus(), mod.inverse());
-}
-
-void montMul8RegistersPair(uint64_t* const* r, const uint64_t* const* a, const uint64_t* const* b,
-                           const MontgomeryModulus* const* mod)
-{
-    vcPollKillThreadFlag();
-    vcMontMul8Mulx(r[0], a[0], b[0], mod[0]->modulus(), mod[0]->inverse());
-    vcMontMul8Mulx(r[1], a[1], b[1], mod[1]->modulus(), mod[1]->inverse());
-}
-
-void montSqr8RegistersPair(uint64_t* const* r, const uint64_t* const* a, const MontgomeryModulus* const* mod)
-{
-    montSqr8Registers(r[0], a[0], *mod[0]);
-    montSqr8Registers(r[1], a[1], *mod[1]);
 }
 
 // Sixteen limbs: the products in memory rows as above, the reduction with
@@ -536,17 +521,21 @@ void montSqr16Registers(uint64_t* r, const uint64_t* a, const MontgomeryModulus&
     vcMontRedc16Mulx(r, t[0], mod.modulus(), mod.inverse());
 }
 
-void montMul16RegistersPair(uint64_t* const* r, const uint64_t* const* a, const uint64_t* const* b,
-                            const MontgomeryModulus* const* mod)
+// The lanes of a pair one after the other: the register kernels keep the
+// multiplier busy on their own.
+template <void (*MULTIPLY)(uint64_t*, const uint64_t*, const uint64_t*, const MontgomeryModulus&)>
+void multiplyLanesInTurn(uint64_t* const* r, const uint64_t* const* a, const uint64_t* const* b,
+                         const MontgomeryModulus* const* mod)
 {
-    montMul16Registers(r[0], a[0], b[0], *mod[0]);
-    montMul16Registers(r[1], a[1], b[1], *mod[1]);
+    MULTIPLY(r[0], a[0], b[0], *mod[0]);
+    MULTIPLY(r[1], a[1], b[1], *mod[1]);
 }
 
-void montSqr16RegistersPair(uint64_t* const* r, const uint64_t* const* a, const MontgomeryModulus* const* mod)
+template <void (*SQUARE)(uint64_t*, const uint64_t*, const MontgomeryModulus&)>
+void squareLanesInTurn(uint64_t* const* r, const uint64_t* const* a, const MontgomeryModulus* const* mod)
 {
-    montSqr16Registers(r[0], a[0], *mod[0]);
-    montSqr16Registers(r[1], a[1], *mod[1]);
+    SQUARE(r[0], a[0], *mod[0]);
+    SQUARE(r[1], a[1], *mod[1]);
 }
 
 template <int N>
@@ -558,15 +547,15 @@ bool pickAdx(int n, bool secret, MontgomeryModulus::Routines& routines)
     if constexpr (N == 8) {
         routines.multiply = montMul8Registers;
         routines.square = montSqr8Registers;
-        routines.multiplyPair = montMul8RegistersPair;
-        routines.squarePair = montSqr8RegistersPair;
+        routines.multiplyPair = multiplyLanesInTurn<montMul8Registers>;
+        routines.squarePair = squareLanesInTurn<montSqr8Registers>;
         return true;
     }
     if constexpr (N == 16) {
         routines.multiply = montMul16Registers;
         routines.square = montSqr16Registers;
-        routines.multiplyPair = montMul16RegistersPair;
-        routines.squarePair = montSqr16RegistersPair;
+        routines.multiplyPair = multiplyLanesInTurn<montMul16Registers>;
+        routines.squarePair = squareLanesInTurn<montSqr16Registers>;
         return true;
     }
     routines.multiply = secret ? montMulAdx<N, true> : montMulAdx<N, false>;
