@@ -172,8 +172,8 @@ vcMontMul8Mulx:
     adc $0, %r15
 .endm
 
-# The reduction of the sixteen words at rsi into r, from the stack frame
-# set up below. Registers: rsi = t, rcx = m, rdx = q, rax and rdi =
+# The reduction of the sixteen words at rsi into r, in a frame made by
+# VC_ENTER. Registers: rsi = t, rcx = m, rdx = q, rax and rdi =
 # product halves, rbx rbp r8-r14 = the nine words in reach, r15 = the carry
 # bit. Stack: r (0), n0 (8), the sum for the final choice (16..79).
 .macro VC_REDC8_BODY
@@ -237,6 +237,8 @@ vcMontMul8Mulx:
     movdqu %xmm0, 64(%rsp)
 .endm
 
+# For arguments (r, x, m, n0): saves the registers the caller keeps, makes
+# `frame` bytes of stack with r at 0 and n0 at 8, and moves m to rcx.
 .macro VC_ENTER frame
     push %rbx
     push %rbp
@@ -260,16 +262,6 @@ vcMontMul8Mulx:
     pop %rbx
     ret
 .endm
-
-    .p2align 5
-    .globl vcMontRedc8Mulx
-    .hidden vcMontRedc8Mulx
-    .type vcMontRedc8Mulx, @function
-vcMontRedc8Mulx:
-    VC_ENTER 88
-    VC_REDC8_BODY
-    VC_LEAVE 88
-    .size vcMontRedc8Mulx, .-vcMontRedc8Mulx
 
 # The square: the cross products a[i] * a[j], i < j, row by row in eight
 # registers, each word stored (at 80 + 8k) once no later row reaches it;

@@ -6,17 +6,13 @@
 #include <cstdint>
 
 #if defined(__x86_64__)
-// r = a * b / 2^512 mod m for a, b < m, m odd with n0 = -m^-1 mod 2^64; r
+// r = a * b / 2^512 mod m for a < 2^512 and b < m, m odd with n0 = -m^-1 mod 2^64; r
 // may be a or b. Branch-free: the time and the memory read depend on
 // nothing but the addresses, the final subtraction is always computed and
 // its result chosen by conditional moves.
 extern "C" __attribute__((visibility("hidden"))) void vcMontMul8Mulx(uint64_t* r, const uint64_t* a,
                                                                      const uint64_t* b, const uint64_t* m,
                                                                      uint64_t n0);
-// r = t / 2^512 mod m for a product t of sixteen limbs below m^2 (a square
-// made elsewhere), with the same guarantees.
-extern "C" __attribute__((visibility("hidden"))) void vcMontRedc8Mulx(uint64_t* r, const uint64_t* t,
-                                                                      const uint64_t* m, uint64_t n0);
 // r = a * a / 2^512 mod m for a < m, with the same guarantees.
 extern "C" __attribute__((visibility("hidden"))) void vcMontSqr8Mulx(uint64_t* r, const uint64_t* a,
                                                                      const uint64_t* m, uint64_t n0);
