@@ -247,6 +247,17 @@ bool haveMulxAdx()
     return have;
 }
 
+// Whether the processor and the system support AVX2 (asked once; the
+// initialisation makes the answer valid during static construction too).
+bool haveAvx2()
+{
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return have;
+}
+
 // The steps shared by the rows below: t[0..L-1] += d * x[0..L-1], leaving
 // the high word of the last product in r11 and the two chains' carries in
 // the OF and CF flags; `AFTER_SECOND` runs once word 1 is final.
@@ -543,7 +554,7 @@ bool pickAdx(int n, bool secret, MontgomeryModulus::Routines& routines)
 {
     if (n != N)
         return false;
-    routines.select = __builtin_cpu_supports("avx2") ? selectEntryWide<N> : selectEntryFixed<N>;
+    routines.select = haveAvx2() ? selectEntryWide<N> : selectEntryFixed<N>;
     if constexpr (N == 8) {
         routines.multiply = montMul8Registers;
         routines.square = montSqr8Registers;
