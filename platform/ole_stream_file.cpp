@@ -33,20 +33,18 @@ BOOL COleStreamFile::OpenStream(IStorage* storage, const char* name, DWORD openF
 {
     IStream* stream = nullptr;
     HRESULT status = storage ? storage->OpenStream(name, nullptr, openFlags, 0, &stream) : STG_E_INVALIDPOINTER;
-    if (FAILED(status)) {
-        if (error)
-            AfxFillOleFileException(error, status, name);
-        return FALSE;
-    }
-    Attach(stream);
-    m_strFileName = name;
-    return TRUE;
+    return adopt(status, stream, name, error);
 }
 
 BOOL COleStreamFile::CreateStream(IStorage* storage, const char* name, DWORD openFlags, CFileException* error)
 {
     IStream* stream = nullptr;
     HRESULT status = storage ? storage->CreateStream(name, openFlags, 0, 0, &stream) : STG_E_INVALIDPOINTER;
+    return adopt(status, stream, name, error);
+}
+
+BOOL COleStreamFile::adopt(HRESULT status, IStream* stream, const char* name, CFileException* error)
+{
     if (FAILED(status)) {
         if (error)
             AfxFillOleFileException(error, status, name);

@@ -47,6 +47,8 @@ public:
 protected:
     // Throws the file exception for a failed stream call.
     [[noreturn]] void throwFor(HRESULT status) const;
+    // Takes the stream an open or create call gave, or reports its failure.
+    BOOL adopt(HRESULT status, IStream* stream, const char* name, CFileException* error);
 };
 
 // Fills a file exception from a failed storage call: a storage-facility code
